@@ -1,0 +1,66 @@
+#include "platform/Platform.h"
+#include "platform/Utf8.h"
+
+#include <QChar>
+
+namespace nuvero::platform {
+
+namespace {
+
+char32_t fold(char32_t c)
+{
+    if (c < 0x80)
+        return (c >= 'A' && c <= 'Z') ? c + ('a' - 'A') : c;
+    return QChar::toCaseFolded(c);
+}
+
+// Decoded character for matching: invalid bytes keep a value above every code point so
+// that they only ever match themselves (or "?", "*").
+char32_t at(std::string_view s, std::size_t pos, std::size_t& length)
+{
+    const utf8::Char c = utf8::decode(s, pos);
+    length = c.length;
+    return c.valid ? fold(c.code) : 0x110000 + c.code;
+}
+
+} // namespace
+
+bool wildcardMatch(std::string_view pattern, std::string_view name)
+{
+    if (pattern == "*" || pattern == "*.*")
+        return true;
+    std::size_t p = 0;
+    std::size_t n = 0;
+    std::size_t starP = std::string_view::npos;
+    std::size_t starN = 0;
+    while (n < name.size()) {
+        std::size_t plen = 0;
+        std::size_t nlen = 0;
+        if (p < pattern.size()) {
+            if (pattern[p] == '*') {
+                starP = ++p;
+                starN = n;
+                continue;
+            }
+            const char32_t pc = at(pattern, p, plen);
+            const char32_t nc = at(name, n, nlen);
+            if (pattern[p] == '?' || pc == nc) {
+                p += plen;
+                n += nlen;
+                continue;
+            }
+        }
+        if (starP == std::string_view::npos)
+            return false;
+        // Let the last "*" take one more character of the name and try again.
+        at(name, starN, nlen);
+        starN += nlen;
+        n = starN;
+        p = starP;
+    }
+    while (p < pattern.size() && pattern[p] == '*')
+        ++p;
+    return p == pattern.size();
+}
+
+} // namespace nuvero::platform

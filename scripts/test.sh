@@ -1,0 +1,42 @@
+#!/usr/bin/env bash
+# Sets up, builds and runs every test headless: the normal build, the AddressSanitizer +
+# UndefinedBehaviorSanitizer build, and the ThreadSanitizer build of the threaded tests.
+# NUVERO_TEST_STAGES picks stages (default: "normal asan tsan").
+set -euo pipefail
+here=$(cd "$(dirname "$0")/.." && pwd)
+"$here/scripts/setup.sh"
+
+export QT_QPA_PLATFORM=offscreen
+jobs=$(nproc)
+stages=${NUVERO_TEST_STAGES:-normal asan tsan}
+
+build() { # name, extra cmake args...
+  local dir="$here/build/$1"
+  shift
+  cmake -S "$here" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
+  cmake --build "$dir" -j "$jobs"
+}
+
+for stage in $stages; do
+  echo "==== $stage"
+  case "$stage" in
+    normal)
+      build normal
+      ctest --test-dir "$here/build/normal" --output-on-failure -j "$jobs"
+      ;;
+    asan)
+      build asan -DNUVERO_SANITIZE=address -DNUVERO_BUILD_BENCH=OFF
+      ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+        ctest --test-dir "$here/build/asan" --output-on-failure -j "$jobs"
+      ;;
+    tsan)
+      build tsan -DNUVERO_SANITIZE=thread -DNUVERO_BUILD_BENCH=OFF
+      TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
+        ctest --test-dir "$here/build/tsan" --output-on-failure -j "$jobs" -L threads
+      ;;
+    *)
+      echo "unknown stage $stage" >&2
+      exit 2
+      ;;
+  esac
+done
