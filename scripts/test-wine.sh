@@ -38,6 +38,7 @@ fi
 
 # The test drives are linked in while no wineserver runs, so that the mount manager
 # finds them when the next one starts.
+rm -rf "$build/drives" # what a crashed test left behind: the tests take empty drives only
 for letter in $letters; do
   folder="$build/drives/$letter"
   mkdir -p "$folder"

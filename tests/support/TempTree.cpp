@@ -42,6 +42,22 @@ std::wstring systemForm(std::string path)
     return wide("\\\\?\\" + path);
 }
 
+// The folder in its system form, with its trailing separator.
+bool isEmptyFolder(const std::wstring& folder)
+{
+    WIN32_FIND_DATAW data;
+    const HANDLE find = ::FindFirstFileW((folder + L"*").c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE)
+        return ::GetLastError() == ERROR_FILE_NOT_FOUND;
+    bool empty = true;
+    do {
+        const std::wstring name = data.cFileName;
+        empty = empty && (name == L"." || name == L"..");
+    } while (empty && ::FindNextFileW(find, &data));
+    ::FindClose(find);
+    return empty;
+}
+
 // Removes what a folder holds (and the folder itself when asked), read-only entries
 // included. Links are removed, never followed.
 void removeContents(const std::wstring& folder, bool removeSelf)
@@ -81,6 +97,7 @@ TempTree::TempTree()
     if (!letters || !*letters)
         throw std::runtime_error("NUVERO_TEST_DRIVES is not set: the Windows tests need drive letters of their own "
                                  "(scripts/test-wine.sh makes them; see docs/windows.md)");
+    std::string refused;
     for (const char* p = letters; *p; ++p) {
         const char letter = *p;
         if (!((letter >= 'A' && letter <= 'Z') || (letter >= 'a' && letter <= 'z')))
@@ -93,19 +110,22 @@ TempTree::TempTree()
             ::CloseHandle(claim);
             continue;
         }
+        // Only an empty drive is taken, and only what the tree made is removed at the end:
+        // a letter given by mistake (or the leftovers of a test that crashed, which the
+        // Wine script clears before each run) is never emptied.
         const std::string root = std::string(1, letter) + ":\\";
-        const DWORD attributes = ::GetFileAttributesW(wide(root).c_str());
-        if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+        if (!isEmptyFolder(systemForm(root))) {
             ::CloseHandle(claim);
+            refused += std::string(refused.empty() ? "" : ", ") + root;
             continue;
         }
         m_root = root;
         m_letter = letter;
         m_claim = claim;
-        removeContents(systemForm(m_root), false); // what a crashed test left behind
         return;
     }
-    throw std::runtime_error(std::string("no free test drive among NUVERO_TEST_DRIVES=") + letters);
+    throw std::runtime_error(std::string("no free empty test drive among NUVERO_TEST_DRIVES=") + letters
+        + (refused.empty() ? "" : " (not empty: " + refused + ")"));
 }
 
 TempTree::~TempTree()
