@@ -1,0 +1,93 @@
+#include "export/ListFileWriter.h"
+
+#include "platform/Platform.h"
+#include "platform/Utf8.h"
+#include "results/ResultsModel.h"
+
+namespace nuvero {
+
+namespace {
+
+// Lines are collected and handed to the file in pieces of about this size; the platform's
+// own buffer does the rest.
+constexpr std::size_t ChunkSize = 256 * 1024;
+
+} // namespace
+
+int ListFileWriter::nameColumn(std::string_view path)
+{
+    const auto length = static_cast<long long>(utf8::countChars(path));
+    long long column = 50;
+    if (column < length + 10)
+        column += (length + 10 - column + 9) / 10 * 10;
+    return static_cast<int>(column);
+}
+
+void ListFileWriter::appendLine(std::string& out, std::string_view path, std::string_view name)
+{
+    const auto length = static_cast<long long>(utf8::countChars(path));
+    out.append(path);
+    out.append(static_cast<std::size_t>(nameColumn(path) - 1 - length), ' ');
+    out.append(name);
+    out.append(" \r\n");
+}
+
+platform::IoStatus ListFileWriter::write(std::string_view filePath, std::span<const ResultRow> rows)
+{
+    platform::OutputFile file;
+    if (platform::IoStatus status = file.create(filePath); !status)
+        return status;
+    std::string chunk;
+    chunk.reserve(ChunkSize + 4096);
+    for (const ResultRow& row : rows) {
+        appendLine(chunk, row.pathText(), row.name);
+        if (chunk.size() >= ChunkSize) {
+            if (platform::IoStatus status = file.write(chunk); !status) {
+                file.close();
+                return status;
+            }
+            chunk.clear();
+        }
+    }
+    if (!chunk.empty()) {
+        if (platform::IoStatus status = file.write(chunk); !status) {
+            file.close();
+            return status;
+        }
+    }
+    return file.close();
+}
+
+platform::IoStatus ListFileWriter::write(std::string_view filePath, const ResultsModel& model)
+{
+    return write(filePath, std::span<const ResultRow>(model.rows()));
+}
+
+std::string ListFileWriter::autoFileName(DateTime threshold)
+{
+    const CalendarTime t = threshold.calendar();
+    std::string name = "d:\\fls1";
+    appendTwoDigits(name, t.hour);
+    name += ' ';
+    appendTwoDigits(name, t.minute);
+    name += ' ';
+    appendTwoDigits(name, t.second);
+    name += '_';
+    appendTwoDigits(name, t.day);
+    name += ' ';
+    appendTwoDigits(name, t.month);
+    name += ' ';
+    const std::string year = std::to_string(t.year);
+    name.append(year.size() < 4 ? 4 - year.size() : 0, '0');
+    name += year;
+    return name;
+}
+
+platform::IoStatus ListFileWriter::saveList(bool autoSave, DateTime threshold, const ResultsModel& model)
+{
+    if (!autoSave)
+        return platform::IoStatus::success();
+    return write(autoFileName(threshold), model);
+}
+
+} // namespace nuvero

@@ -1,0 +1,68 @@
+#pragma once
+
+#include "search/ResultRow.h"
+
+#include <QAbstractTableModel>
+
+#include <string>
+#include <vector>
+
+namespace nuvero {
+
+// The results list's rows: a table model over a compact row store, shown by a view with
+// uniform rows. Lives on the window's thread; the search job's batches reach it through
+// the window (appendRows), the commands through row()/setName()/removeRow().
+//
+// Row count for status panel 0: countChanged() carries the number to show, after every
+// insert (rows now in the list) and during every removal, while the rows are still in the
+// list (rows that remain once they are gone). rowsInserted / rowsAboutToBeRemoved carry the
+// same information for a window that prefers the standard signals.
+class ResultsModel : public QAbstractTableModel {
+    Q_OBJECT
+
+public:
+    enum Column : int { PathColumn = 0, NameColumn = 1, TimeColumn = 2, SizeColumn = 3, DirColumn = 4 };
+    static constexpr int ColumnCount = 5;
+
+    explicit ResultsModel(QObject* parent = nullptr);
+    ~ResultsModel() override;
+
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    int columnCount(const QModelIndex& parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+    // Column 0 only: the in-place edit of a row's Path. The edited text becomes the row's
+    // own Path; the rows that shared the old one keep it.
+    bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
+    bool removeRows(int row, int count, const QModelIndex& parent = QModelIndex()) override;
+    // A view's own sort request goes through the program's compare rule too.
+    void sort(int column, Qt::SortOrder order = Qt::AscendingOrder) override;
+
+    // Appends a batch at the end, in its order, as one insertion.
+    void appendRows(std::vector<ResultRow>&& rows);
+    // Removes every row at once, as one removal.
+    void clear();
+
+    const ResultRow& row(int index) const { return m_rows[static_cast<std::size_t>(index)]; }
+    const std::vector<ResultRow>& rows() const { return m_rows; }
+    int size() const { return static_cast<int>(m_rows.size()); }
+    void setName(int index, std::string name);
+
+    // The list's sort (ListView1Compare): key = Path for column 0, else the cell of that
+    // column; an empty key becomes " " in the row itself first; descending reverses the
+    // order. Rows with equal keys keep their order. Selections and current rows of views
+    // follow their rows.
+    void sort(int column, bool descending);
+
+    // Cell text of a row as the list shows and saves it (column 0 is the Path).
+    static std::string_view cellText(const ResultRow& row, int column);
+
+signals:
+    void countChanged(int count);
+
+private:
+    std::vector<ResultRow> m_rows;
+};
+
+} // namespace nuvero
