@@ -6,7 +6,7 @@ Char decode(std::string_view text, std::size_t pos)
 {
     const auto b0 = static_cast<unsigned char>(text[pos]);
     if (b0 < 0x80)
-        return {b0, 1, true};
+        return { b0, 1, true };
     std::size_t len = 0;
     char32_t code = 0;
     char32_t min = 0;
@@ -23,19 +23,19 @@ Char decode(std::string_view text, std::size_t pos)
         code = b0 & 0x07;
         min = 0x10000;
     } else {
-        return {b0, 1, false};
+        return { b0, 1, false };
     }
     if (pos + len > text.size())
-        return {b0, 1, false};
+        return { b0, 1, false };
     for (std::size_t i = 1; i < len; ++i) {
         const auto b = static_cast<unsigned char>(text[pos + i]);
         if ((b & 0xC0) != 0x80)
-            return {b0, 1, false};
+            return { b0, 1, false };
         code = (code << 6) | (b & 0x3F);
     }
     if (code < min || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
-        return {b0, 1, false};
-    return {code, len, true};
+        return { b0, 1, false };
+    return { code, len, true };
 }
 
 std::size_t countChars(std::string_view text)
