@@ -32,35 +32,42 @@ void ListFileWriter::appendLine(std::string& out, std::string_view path, std::st
     out.append(" \r\n");
 }
 
-platform::IoStatus ListFileWriter::write(std::string_view filePath, std::span<const ResultRow> rows)
+namespace {
+
+// Writes count rows, taking row i from rowAt(i).
+template <typename RowAt> platform::IoStatus writeRows(std::string_view filePath, std::size_t count, RowAt rowAt)
 {
     platform::OutputFile file;
     if (platform::IoStatus status = file.create(filePath); !status)
         return status;
     std::string chunk;
     chunk.reserve(ChunkSize + 4096);
-    for (const ResultRow& row : rows) {
-        appendLine(chunk, row.pathText(), row.name);
-        if (chunk.size() >= ChunkSize) {
+    for (std::size_t i = 0; i < count; ++i) {
+        const ResultRow& row = rowAt(i);
+        ListFileWriter::appendLine(chunk, row.pathText(), row.name);
+        if (chunk.size() >= ChunkSize || i + 1 == count) {
             if (platform::IoStatus status = file.write(chunk); !status) {
-                file.close();
+                file.close(); // keeps what was written before
                 return status;
             }
             chunk.clear();
         }
     }
-    if (!chunk.empty()) {
-        if (platform::IoStatus status = file.write(chunk); !status) {
-            file.close();
-            return status;
-        }
-    }
     return file.close();
+}
+
+} // namespace
+
+platform::IoStatus ListFileWriter::write(std::string_view filePath, std::span<const ResultRow> rows)
+{
+    return writeRows(filePath, rows.size(), [rows](std::size_t i) -> const ResultRow& { return rows[i]; });
 }
 
 platform::IoStatus ListFileWriter::write(std::string_view filePath, const ResultsModel& model)
 {
-    return write(filePath, std::span<const ResultRow>(model.rows()));
+    const auto count = static_cast<std::size_t>(model.size());
+    return writeRows(
+        filePath, count, [&model](std::size_t i) -> const ResultRow& { return model.row(static_cast<int>(i)); });
 }
 
 std::string ListFileWriter::autoFileName(DateTime threshold)

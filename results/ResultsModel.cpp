@@ -3,6 +3,7 @@
 #include "results/TextCompare.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <unordered_map>
 
@@ -10,22 +11,62 @@ namespace nuvero {
 
 namespace {
 
-// One row's place in a sort: the first eight key bytes as a number (most rows differ
-// there, and comparing two numbers is far cheaper than comparing two texts), where its
-// whole key lies in the key buffer, and the row it stands for.
+// One row's place in a sort: the first sixteen key bytes as two numbers (most rows
+// differ there, and comparing numbers is far cheaper than comparing texts), where the
+// whole key lies in the key buffer, and the row's display position before the sort.
 struct SortEntry {
-    std::uint64_t prefix = 0;
+    std::uint64_t prefix0 = 0;
+    std::uint64_t prefix1 = 0;
     std::size_t offset = 0;
     std::uint32_t length = 0;
-    std::uint32_t row = 0;
+    std::uint32_t position = 0;
 };
 
-std::uint64_t keyPrefix(const char* key, std::size_t length)
+// Bytes of zeros after the last key, so that the fixed-size loads below stay inside.
+constexpr std::size_t KeyPadding = 16;
+
+// Eight key bytes from p as a number that orders like the bytes.
+std::uint64_t load64(const char* p)
 {
-    std::uint64_t prefix = 0;
-    for (std::size_t i = 0; i < 8; ++i)
-        prefix = (prefix << 8) | (i < length ? static_cast<unsigned char>(key[i]) : 0U);
-    return prefix;
+    std::uint64_t v;
+    std::memcpy(&v, p, sizeof v);
+    if constexpr (std::endian::native == std::endian::little) {
+#if defined(_MSC_VER)
+        v = _byteswap_uint64(v);
+#else
+        v = __builtin_bswap64(v);
+#endif
+    }
+    return v;
+}
+
+// Eight bytes of a key from byte `from`, zeros past its end.
+std::uint64_t keyWord(const char* key, std::size_t length, std::size_t from)
+{
+    if (length <= from)
+        return 0;
+    const std::uint64_t v = load64(key + from);
+    const std::size_t have = length - from;
+    return have >= 8 ? v : v & ~(~std::uint64_t(0) >> (8 * have));
+}
+
+// Byte order of two keys whose sixteen-byte prefixes are equal: eight bytes at a time
+// from byte 16, then the shorter key first.
+int compareRest(const char* a, std::uint32_t lengthA, const char* b, std::uint32_t lengthB)
+{
+    const std::uint32_t n = std::min(lengthA, lengthB);
+    for (std::uint32_t p = 16; p < n; p += 8) {
+        std::uint64_t wa = load64(a + p);
+        std::uint64_t wb = load64(b + p);
+        if (p + 8 > n) {
+            const unsigned shift = 8 * (p + 8 - n);
+            wa >>= shift;
+            wb >>= shift;
+        }
+        if (wa != wb)
+            return wa < wb ? -1 : 1;
+    }
+    return lengthA < lengthB ? -1 : (lengthA > lengthB ? 1 : 0);
 }
 
 const SharedText& singleSpace()
@@ -45,7 +86,7 @@ ResultsModel::~ResultsModel() = default;
 
 int ResultsModel::rowCount(const QModelIndex& parent) const
 {
-    return parent.isValid() ? 0 : static_cast<int>(m_rows.size());
+    return parent.isValid() ? 0 : size();
 }
 
 int ResultsModel::columnCount(const QModelIndex& parent) const
@@ -103,7 +144,7 @@ bool ResultsModel::setData(const QModelIndex& index, const QVariant& value, int 
 {
     if (!index.isValid() || index.column() != PathColumn || role != Qt::EditRole || index.row() >= size())
         return false;
-    ResultRow& r = m_rows[static_cast<std::size_t>(index.row())];
+    ResultRow& r = rowAt(index.row());
     const QString text = value.toString();
     const std::string_view old = r.pathText();
     // An edit left as it was keeps the exact bytes: a Path that is not valid UTF-8 shows
@@ -121,8 +162,12 @@ bool ResultsModel::removeRows(int row, int count, const QModelIndex& parent)
         return false;
     beginRemoveRows(QModelIndex(), row, row + count - 1);
     emit countChanged(size() - count);
-    const auto first = m_rows.begin() + row;
-    m_rows.erase(first, first + count);
+    const auto first = m_order.begin() + row;
+    for (auto it = first; it != first + count; ++it)
+        m_store[*it] = ResultRow();
+    m_order.erase(first, first + count);
+    if (m_order.empty())
+        m_store.clear();
     endRemoveRows();
     return true;
 }
@@ -133,10 +178,14 @@ void ResultsModel::appendRows(std::vector<ResultRow>&& rows)
         return;
     const int first = size();
     beginInsertRows(QModelIndex(), first, first + static_cast<int>(rows.size()) - 1);
-    if (m_rows.empty())
-        m_rows = std::move(rows);
+    const auto slot = static_cast<std::uint32_t>(m_store.size());
+    if (m_store.empty())
+        m_store = std::move(rows);
     else
-        m_rows.insert(m_rows.end(), std::make_move_iterator(rows.begin()), std::make_move_iterator(rows.end()));
+        m_store.insert(m_store.end(), std::make_move_iterator(rows.begin()), std::make_move_iterator(rows.end()));
+    m_order.reserve(m_order.size() + rows.size());
+    for (std::uint32_t s = slot; s < m_store.size(); ++s)
+        m_order.push_back(s);
     rows.clear();
     endInsertRows();
     emit countChanged(size());
@@ -144,11 +193,12 @@ void ResultsModel::appendRows(std::vector<ResultRow>&& rows)
 
 void ResultsModel::clear()
 {
-    if (m_rows.empty())
+    if (m_order.empty())
         return;
     beginRemoveRows(QModelIndex(), 0, size() - 1);
     emit countChanged(0);
-    std::vector<ResultRow>().swap(m_rows);
+    std::vector<std::uint32_t>().swap(m_order);
+    std::vector<ResultRow>().swap(m_store);
     endRemoveRows();
 }
 
@@ -156,7 +206,7 @@ void ResultsModel::setName(int index, std::string name)
 {
     if (index < 0 || index >= size())
         return;
-    m_rows[static_cast<std::size_t>(index)].name = std::move(name);
+    rowAt(index).name = std::move(name);
     const QModelIndex cell = this->index(index, NameColumn);
     emit dataChanged(cell, cell, { Qt::DisplayRole, Qt::EditRole });
 }
@@ -170,12 +220,23 @@ void ResultsModel::sort(int column, bool descending)
 {
     if (column < 0 || column >= ColumnCount)
         return;
-    const std::size_t n = m_rows.size();
+    const std::size_t n = m_order.size();
+    const auto Removed = static_cast<std::uint32_t>(-1);
+
+    // Display position of every slot; removed slots have none. The rows are read in slot
+    // order below, which is the order they lie in memory.
+    std::vector<std::uint32_t> position(m_store.size(), Removed);
+    for (std::size_t i = 0; i < n; ++i)
+        position[m_order[i]] = static_cast<std::uint32_t>(i);
 
     // An empty key is sorted, shown and saved as " ". Only the Path, Name and Size can be
     // empty: the Time cell is fixed-width and the dir cell is "DIR" or " ".
     bool filled = false;
-    for (ResultRow& r : m_rows) {
+    std::size_t total = 0;
+    for (std::size_t s = 0; s < m_store.size(); ++s) {
+        if (position[s] == Removed)
+            continue;
+        ResultRow& r = m_store[s];
         if (column == PathColumn && r.pathText().empty()) {
             r.path = singleSpace();
             filled = true;
@@ -186,6 +247,8 @@ void ResultsModel::sort(int column, bool descending)
             r.size = " ";
             filled = true;
         }
+        if (column != PathColumn)
+            total += cellText(r, column).size();
     }
     if (filled)
         emit dataChanged(index(0, column), index(static_cast<int>(n) - 1, column), { Qt::DisplayRole, Qt::EditRole });
@@ -195,91 +258,80 @@ void ResultsModel::sort(int column, bool descending)
     // Keys are encoded once (see textcompare::appendSortKey) into one buffer. Rows of one
     // folder share their Path text, so a shared Path is encoded once for all of them.
     std::string keys;
-    std::vector<SortEntry> entries(n);
+    keys.reserve(total + total / 8 + KeyPadding);
+    std::vector<SortEntry> entries;
+    entries.reserve(n);
     std::unordered_map<const std::string*, std::pair<std::size_t, std::uint32_t>> pathKeys;
     const std::string* lastPath = nullptr;
     std::pair<std::size_t, std::uint32_t> lastKey { 0, 0 };
-    for (std::size_t i = 0; i < n; ++i) {
-        const ResultRow& r = m_rows[i];
+    for (std::size_t s = 0; s < m_store.size(); ++s) {
+        if (position[s] == Removed)
+            continue;
+        const ResultRow& r = m_store[s];
         std::pair<std::size_t, std::uint32_t> key;
         if (column == PathColumn) {
             const std::string* shared = r.path.get();
-            if (shared == lastPath) {
-                key = lastKey;
-            } else {
+            if (shared != lastPath) {
                 auto [it, isNew] = pathKeys.try_emplace(shared);
                 if (isNew) {
                     const std::size_t offset = keys.size();
                     textcompare::appendSortKey(keys, *shared);
                     it->second = { offset, static_cast<std::uint32_t>(keys.size() - offset) };
                 }
-                key = it->second;
                 lastPath = shared;
-                lastKey = key;
+                lastKey = it->second;
             }
+            key = lastKey;
         } else {
             const std::size_t offset = keys.size();
             textcompare::appendSortKey(keys, cellText(r, column));
             key = { offset, static_cast<std::uint32_t>(keys.size() - offset) };
         }
-        entries[i].offset = key.first;
-        entries[i].length = key.second;
-        entries[i].row = static_cast<std::uint32_t>(i);
+        SortEntry e;
+        e.offset = key.first;
+        e.length = key.second;
+        e.position = position[s];
+        entries.push_back(e);
     }
-    for (SortEntry& e : entries)
-        e.prefix = keyPrefix(keys.data() + e.offset, e.length);
-
+    keys.append(KeyPadding, '\0');
     const char* const keyData = keys.data();
-    auto compareKeys = [keyData](const SortEntry& a, const SortEntry& b) {
-        if (a.offset == b.offset && a.length == b.length)
-            return 0;
-        const int c = std::memcmp(keyData + a.offset, keyData + b.offset, std::min(a.length, b.length));
-        if (c != 0)
-            return c;
-        return a.length < b.length ? -1 : (a.length > b.length ? 1 : 0);
-    };
-    // Equal keys keep their list order in both directions (the original row is the tie
-    // breaker), so repeated sorts do not shuffle equal rows.
-    std::sort(entries.begin(), entries.end(), [&](const SortEntry& a, const SortEntry& b) {
-        if (a.prefix != b.prefix)
-            return descending ? a.prefix > b.prefix : a.prefix < b.prefix;
-        const int c = compareKeys(a, b);
+    for (SortEntry& e : entries) {
+        e.prefix0 = keyWord(keyData + e.offset, e.length, 0);
+        e.prefix1 = keyWord(keyData + e.offset, e.length, 8);
+    }
+
+    // Equal keys keep their display order in both directions (the old position breaks
+    // the tie), so repeated sorts do not shuffle equal rows.
+    auto before = [keyData, descending](const SortEntry& a, const SortEntry& b) {
+        int c = 0;
+        if (a.prefix0 != b.prefix0)
+            c = a.prefix0 < b.prefix0 ? -1 : 1;
+        else if (a.prefix1 != b.prefix1)
+            c = a.prefix1 < b.prefix1 ? -1 : 1;
+        else if (a.offset != b.offset || a.length != b.length)
+            c = compareRest(keyData + a.offset, a.length, keyData + b.offset, b.length);
         if (c != 0)
             return descending ? c > 0 : c < 0;
-        return a.row < b.row;
-    });
+        return a.position < b.position;
+    };
+    std::sort(entries.begin(), entries.end(), before);
     std::string().swap(keys);
 
     emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
-
-    // Rows move in place along the permutation's cycles: no second copy of the store.
-    std::vector<bool> placed(n, false);
-    for (std::size_t start = 0; start < n; ++start) {
-        if (placed[start])
-            continue;
-        ResultRow held = std::move(m_rows[start]);
-        std::size_t at = start;
-        for (;;) {
-            placed[at] = true;
-            const std::size_t from = entries[at].row;
-            if (from == start) {
-                m_rows[at] = std::move(held);
-                break;
-            }
-            m_rows[at] = std::move(m_rows[from]);
-            at = from;
-        }
-    }
+    std::vector<std::uint32_t> order(n);
+    for (std::size_t i = 0; i < n; ++i)
+        order[i] = m_order[entries[i].position];
+    m_order.swap(order);
 
     const QModelIndexList oldIndexes = persistentIndexList();
     if (!oldIndexes.isEmpty()) {
-        std::vector<std::uint32_t> newPlace(n);
+        // position is free now: reuse it as old display position -> new one.
         for (std::size_t i = 0; i < n; ++i)
-            newPlace[entries[i].row] = static_cast<std::uint32_t>(i);
+            position[entries[i].position] = static_cast<std::uint32_t>(i);
         QModelIndexList newIndexes;
         newIndexes.reserve(oldIndexes.size());
         for (const QModelIndex& old : oldIndexes)
-            newIndexes.append(index(static_cast<int>(newPlace[static_cast<std::size_t>(old.row())]), old.column()));
+            newIndexes.append(index(static_cast<int>(position[static_cast<std::size_t>(old.row())]), old.column()));
         changePersistentIndexList(oldIndexes, newIndexes);
     }
     emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);

@@ -4,6 +4,7 @@
 
 #include <QAbstractTableModel>
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -44,9 +45,9 @@ public:
     // Removes every row at once, as one removal.
     void clear();
 
-    const ResultRow& row(int index) const { return m_rows[static_cast<std::size_t>(index)]; }
-    const std::vector<ResultRow>& rows() const { return m_rows; }
-    int size() const { return static_cast<int>(m_rows.size()); }
+    // Row at a display position (0 .. size() - 1).
+    const ResultRow& row(int index) const { return m_store[m_order[static_cast<std::size_t>(index)]]; }
+    int size() const { return static_cast<int>(m_order.size()); }
     void setName(int index, std::string name);
 
     // The list's sort (ListView1Compare): key = Path for column 0, else the cell of that
@@ -62,7 +63,13 @@ signals:
     void countChanged(int count);
 
 private:
-    std::vector<ResultRow> m_rows;
+    ResultRow& rowAt(int index) { return m_store[m_order[static_cast<std::size_t>(index)]]; }
+
+    // Rows stay where they were appended; m_order lists their slots in display order, so a
+    // sort rewrites four bytes per row instead of moving the rows. A removed row's slot is
+    // emptied and left unused until the list is cleared.
+    std::vector<ResultRow> m_store;
+    std::vector<std::uint32_t> m_order;
 };
 
 } // namespace nuvero

@@ -157,14 +157,28 @@ void appendSortKey(std::string& out, std::string_view text)
     // rank, so the byte order of two keys is the rank order of the two texts.
     std::size_t pos = 0;
     while (pos < text.size()) {
+        // A run of ASCII is copied whole and folded in place: most names are all ASCII.
+        std::size_t end = pos;
+        while (end < text.size() && static_cast<unsigned char>(text[end]) < 0x80)
+            ++end;
+        if (end > pos) {
+            const std::size_t from = out.size();
+            out.append(text.substr(pos, end - pos));
+            for (auto it = out.begin() + static_cast<std::ptrdiff_t>(from); it != out.end(); ++it) {
+                if (*it >= 'a' && *it <= 'z')
+                    *it = static_cast<char>(*it - ('a' - 'A'));
+            }
+            pos = end;
+            if (pos == text.size())
+                break;
+        }
         const std::uint32_t rank = nextRank(text, pos);
         if (rank < 0xFF) {
             out.push_back(static_cast<char>(rank));
         } else {
-            out.push_back(static_cast<char>(0xFF));
-            out.push_back(static_cast<char>((rank >> 16) & 0xFF));
-            out.push_back(static_cast<char>((rank >> 8) & 0xFF));
-            out.push_back(static_cast<char>(rank & 0xFF));
+            const char code[4] = { static_cast<char>(0xFF), static_cast<char>((rank >> 16) & 0xFF),
+                static_cast<char>((rank >> 8) & 0xFF), static_cast<char>(rank & 0xFF) };
+            out.append(code, 4);
         }
     }
 }

@@ -57,8 +57,8 @@ protected:
     std::vector<std::string> names() const
     {
         std::vector<std::string> out;
-        for (const ResultRow& r : m_model.rows())
-            out.push_back(r.name);
+        for (int i = 0; i < m_model.size(); ++i)
+            out.push_back(m_model.row(i).name);
         return out;
     }
 

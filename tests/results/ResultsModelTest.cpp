@@ -303,8 +303,8 @@ TEST(ResultsModel, LargeSortAgreesWithTheTextComparison)
                     ResultsModel::cellText(model.row(i), col), ResultsModel::cellText(model.row(i + 1), col));
                 ASSERT_TRUE(descending ? c >= 0 : c <= 0) << "column " << col << " row " << i;
             }
-            for (const ResultRow& r : model.rows())
-                ids.push_back(r.size);
+            for (int i = 0; i < model.size(); ++i)
+                ids.push_back(model.row(i).size);
             std::sort(ids.begin(), ids.end());
             ASSERT_EQ(std::unique(ids.begin(), ids.end()), ids.end());
             ASSERT_EQ(ids.size(), 3000U);
