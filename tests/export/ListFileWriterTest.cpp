@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -167,6 +168,23 @@ TEST_F(ListFileWriterFiles, FailuresNameThePlatformError)
     m_drives.map({ { 'c', m_tree.root() } });
     const platform::IoStatus status = ListFileWriter::saveList(true, DateTime(), m_model);
     EXPECT_EQ(status.text(), "Invalid filename");
+}
+
+// A device that accepts the file but no bytes: a full disk, for real. Small lists fail when
+// the file is closed, big ones while writing; both report it.
+TEST_F(ListFileWriterFiles, DiskFullIsReported)
+{
+    if (!std::filesystem::exists("/dev/full"))
+        GTEST_SKIP() << "no /dev/full";
+    m_drives.map({{'c', m_tree.root()}, {'x', "/dev"}});
+    for (const int rows : {1, 30000}) {
+        m_model.clear();
+        std::vector<ResultRow> batch;
+        for (int i = 0; i < rows; ++i)
+            batch.push_back(makeRow("c:\\data", "file" + std::to_string(i)));
+        fill(std::move(batch));
+        EXPECT_EQ(ListFileWriter::write("x:\\full", m_model).text(), "Disk full") << rows;
+    }
 }
 
 } // namespace
