@@ -5,7 +5,7 @@ int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
     QMainWindow window;
-    window.setWindowTitle("Nuvero v.3.0");
+    window.setWindowTitle(QStringLiteral("Nuvero v.3.0"));
     window.show();
     return app.exec();
 }

@@ -599,6 +599,32 @@ std::optional<std::string> nativePath(std::string_view path)
     return mapped->host;
 }
 
+std::optional<std::string> fromNativePath(std::string_view native)
+{
+    if (native.empty() || native.front() != '/')
+        return std::nullopt;
+    const auto config = configuration();
+    int best = -1;
+    std::size_t bestLength = 0;
+    for (int i = 0; i < 26; ++i) {
+        const auto folder = config->drives.hostFolder(static_cast<char>('a' + i));
+        if (folder && pathWithin(native, *folder) && (best < 0 || folder->size() > bestLength)) {
+            best = i;
+            bestLength = folder->size();
+        }
+    }
+    if (best < 0)
+        return std::nullopt;
+    std::string path(1, static_cast<char>('a' + best));
+    path += ":\\";
+    std::string_view rest = native.substr(bestLength == 1 ? 1 : bestLength);
+    while (!rest.empty() && rest.front() == '/')
+        rest.remove_prefix(1);
+    for (char c : rest)
+        path.push_back(c == '/' ? '\\' : c);
+    return path;
+}
+
 // ---- OutputFile ------------------------------------------------------------------------------
 
 namespace {

@@ -25,7 +25,8 @@ TEST(IniFileTest, ReadsValuesTheWayTheProfileFunctionsDo)
 
 TEST(IniFileTest, KeysBeforeAnySectionAndGarbageAreIgnored)
 {
-    const std::string binary("\x00\xFF[s\x01]\n\x7F=\x80\n[s]\na=\xFF\xFE\n", 22);
+    static const char raw[] = "\x00\xFF[s\x01]\n\x7F=\x80\n[s]\na=\xFF\xFE\n";
+    const std::string binary(raw, sizeof raw - 1);
     const IniFile ini = IniFile::parse(binary);
     EXPECT_EQ(ini.value("s", "a"), "\xFF\xFE");
     EXPECT_TRUE(IniFile::parse("a=1\n[s\nb=2").section("s").empty());
