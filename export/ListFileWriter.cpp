@@ -2,7 +2,7 @@
 
 #include "platform/Platform.h"
 #include "platform/Utf8.h"
-#include "results/ResultsModel.h"
+#include "results/RowList.h"
 
 namespace nuvero {
 
@@ -32,19 +32,17 @@ void ListFileWriter::appendLine(std::string& out, std::string_view path, std::st
     out.append(" \r\n");
 }
 
-namespace {
-
-// Writes count rows, taking row i from rowAt(i).
-template <typename RowAt> platform::IoStatus writeRows(std::string_view filePath, std::size_t count, RowAt rowAt)
+platform::IoStatus ListFileWriter::write(std::string_view filePath, const RowList& rows)
 {
     platform::OutputFile file;
     if (platform::IoStatus status = file.create(filePath); !status)
         return status;
+    const int count = rows.size();
     std::string chunk;
     chunk.reserve(ChunkSize + 4096);
-    for (std::size_t i = 0; i < count; ++i) {
-        const ResultRow& row = rowAt(i);
-        ListFileWriter::appendLine(chunk, row.pathText(), row.name);
+    for (int i = 0; i < count; ++i) {
+        const ResultRow& row = rows.row(i);
+        appendLine(chunk, row.pathText(), row.name);
         if (chunk.size() >= ChunkSize || i + 1 == count) {
             if (platform::IoStatus status = file.write(chunk); !status) {
                 file.close(); // keeps what was written before
@@ -54,20 +52,6 @@ template <typename RowAt> platform::IoStatus writeRows(std::string_view filePath
         }
     }
     return file.close();
-}
-
-} // namespace
-
-platform::IoStatus ListFileWriter::write(std::string_view filePath, std::span<const ResultRow> rows)
-{
-    return writeRows(filePath, rows.size(), [rows](std::size_t i) -> const ResultRow& { return rows[i]; });
-}
-
-platform::IoStatus ListFileWriter::write(std::string_view filePath, const ResultsModel& model)
-{
-    const auto count = static_cast<std::size_t>(model.size());
-    return writeRows(
-        filePath, count, [&model](std::size_t i) -> const ResultRow& { return model.row(static_cast<int>(i)); });
 }
 
 std::string ListFileWriter::autoFileName(DateTime threshold)
@@ -90,11 +74,11 @@ std::string ListFileWriter::autoFileName(DateTime threshold)
     return name;
 }
 
-platform::IoStatus ListFileWriter::saveList(bool autoSave, DateTime threshold, const ResultsModel& model)
+platform::IoStatus ListFileWriter::saveList(bool autoSave, DateTime threshold, const RowList& rows)
 {
     if (!autoSave)
         return platform::IoStatus::success();
-    return write(autoFileName(threshold), model);
+    return write(autoFileName(threshold), rows);
 }
 
 } // namespace nuvero

@@ -4,13 +4,12 @@
 #include "platform/IoStatus.h"
 #include "search/ResultRow.h"
 
-#include <span>
 #include <string>
 #include <string_view>
 
 namespace nuvero {
 
-class ResultsModel;
+class RowList;
 
 // Writes the results list to a plain text file: one line per row in display order, the
 // Path, spaces up to the Name's column, the Name, one space, CR LF. The bytes are the
@@ -27,16 +26,15 @@ public:
     // Creates (or empties) the file and writes the rows. On a failure the writing stops
     // there and what was written stays; the status names the platform error
     // ("File access denied", "Invalid filename", "Disk full", "I/O error %d").
-    static platform::IoStatus write(std::string_view filePath, std::span<const ResultRow> rows);
     // The rows are those in the list now; rows added later are not written.
-    static platform::IoStatus write(std::string_view filePath, const ResultsModel& model);
+    static platform::IoStatus write(std::string_view filePath, const RowList& rows);
 
     // The automatic save's file: "d:\fls1" and the threshold as "hh nn ss_dd mm yyyy".
     static std::string autoFileName(DateTime threshold);
 
     // Savelist: with "AutoSave" checked, writes the list to the automatic file; otherwise
     // writes nothing and reports success.
-    static platform::IoStatus saveList(bool autoSave, DateTime threshold, const ResultsModel& model);
+    static platform::IoStatus saveList(bool autoSave, DateTime threshold, const RowList& rows);
 };
 
 } // namespace nuvero

@@ -2,7 +2,7 @@
 
 #include "platform/Platform.h"
 #include "results/CommandUi.h"
-#include "results/ResultsModel.h"
+#include "results/RowList.h"
 #include "results/Translite.h"
 
 namespace nuvero {
@@ -34,36 +34,36 @@ std::string renameQuestion(const RowTexts& row, const std::string& newName)
     return "Rename " + row.fullPath + " to " + newName + " ?";
 }
 
-bool isRow(const ResultsModel& model, std::optional<int> index)
+bool isRow(const RowList& rows, std::optional<int> index)
 {
-    return index && *index >= 0 && *index < model.size();
+    return index && *index >= 0 && *index < rows.size();
 }
 
 // True when the row at index is still the one a command read before its questions. Only
 // appends can happen meanwhile, so this holds; the test keeps a command from ever changing
 // or removing some other row should that change.
-bool stillThere(const ResultsModel& model, int index, const RowTexts& row)
+bool stillThere(const RowList& rows, int index, const RowTexts& row)
 {
-    if (index < 0 || index >= model.size())
+    if (index < 0 || index >= rows.size())
         return false;
-    const ResultRow& now = model.row(index);
+    const ResultRow& now = rows.row(index);
     return now.pathText() == row.path && now.name == row.name;
 }
 
 } // namespace
 
-FileCommands::FileCommands(ResultsModel& model, CommandUi& ui)
-    : m_model(model)
+FileCommands::FileCommands(RowList& rows, CommandUi& ui)
+    : m_rows(rows)
     , m_ui(ui)
 {
 }
 
 void FileCommands::deleteFile(std::optional<int> selectedRow)
 {
-    if (!isRow(m_model, selectedRow))
+    if (!isRow(m_rows, selectedRow))
         return;
     const int index = *selectedRow;
-    const RowTexts row(m_model.row(index));
+    const RowTexts row(m_rows.row(index));
     m_ui.setStatus(row.fullPath);
     // The open test comes before the question: a folder, or a file that cannot be opened
     // for writing, is reported without asking.
@@ -77,16 +77,16 @@ void FileCommands::deleteFile(std::optional<int> selectedRow)
         m_ui.ioError();
         return;
     }
-    if (stillThere(m_model, index, row))
-        m_model.removeRow(index);
+    if (stillThere(m_rows, index, row))
+        m_rows.eraseRow(index);
 }
 
 void FileCommands::renameOne(std::optional<int> selectedRow)
 {
-    if (!isRow(m_model, selectedRow))
+    if (!isRow(m_rows, selectedRow))
         return;
     const int index = *selectedRow;
-    const RowTexts row(m_model.row(index));
+    const RowTexts row(m_rows.row(index));
     if (row.folder) {
         renameFolderRow(index);
         return;
@@ -100,8 +100,8 @@ void FileCommands::renameOne(std::optional<int> selectedRow)
         m_ui.ioError();
         return;
     }
-    if (stillThere(m_model, index, row))
-        m_model.setName(index, newName);
+    if (stillThere(m_rows, index, row))
+        m_rows.setName(index, newName);
 }
 
 void FileCommands::renameAll()
@@ -109,9 +109,9 @@ void FileCommands::renameAll()
     if (!m_ui.confirm(RenameAllQuestion))
         return;
     // Rows that the search adds while this runs are not processed.
-    const int count = m_model.size();
-    for (int index = 0; index < count && index < m_model.size(); ++index) {
-        const RowTexts row(m_model.row(index));
+    const int count = m_rows.size();
+    for (int index = 0; index < count && index < m_rows.size(); ++index) {
+        const RowTexts row(m_rows.row(index));
         if (row.folder) {
             if (renameFolderRow(index) == Outcome::Stop)
                 return;
@@ -127,13 +127,13 @@ void FileCommands::renameAll()
             m_ui.ioError();
             continue;
         }
-        m_model.setName(index, newName);
+        m_rows.setName(index, newName);
     }
 }
 
 FileCommands::Outcome FileCommands::renameFolderRow(int index)
 {
-    const RowTexts row(m_model.row(index));
+    const RowTexts row(m_rows.row(index));
     // Entering the Path only tests it and reads back its spelling; the working directory
     // stays where it is. A Path that cannot be entered is no I/O failure of the rename: it
     // goes to the general error report and ends the command.
@@ -150,8 +150,8 @@ FileCommands::Outcome FileCommands::renameFolderRow(int index)
         m_ui.ioError();
         return Outcome::Done;
     }
-    if (stillThere(m_model, index, row))
-        m_model.setName(index, newName);
+    if (stillThere(m_rows, index, row))
+        m_rows.setName(index, newName);
     return Outcome::Done;
 }
 

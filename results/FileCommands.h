@@ -6,7 +6,7 @@
 namespace nuvero {
 
 class CommandUi;
-class ResultsModel;
+class RowList;
 
 // The results list's file commands: delete a row's file, transliterate and rename one
 // row's entry or every row's entry, and rename a chosen folder to its transliterated path.
@@ -18,7 +18,7 @@ class ResultsModel;
 // A rename never replaces an existing file or folder; it fails with the I/O error box.
 class FileCommands {
 public:
-    FileCommands(ResultsModel& model, CommandUi& ui);
+    FileCommands(RowList& rows, CommandUi& ui);
 
     // "&Delete File" (DeleteFile1Click) on the selected row, if any.
     void deleteFile(std::optional<int> selectedRow);
@@ -37,7 +37,7 @@ private:
     // ends the whole command.
     Outcome renameFolderRow(int index);
 
-    ResultsModel& m_model;
+    RowList& m_rows;
     CommandUi& m_ui;
 };
 

@@ -1,5 +1,6 @@
 #include "results/ResultsModel.h"
 
+#include "platform/QtText.h"
 #include "results/TextCompare.h"
 
 #include <algorithm>
@@ -116,8 +117,7 @@ QVariant ResultsModel::data(const QModelIndex& index, int role) const
 {
     if (!index.isValid() || index.row() >= size() || (role != Qt::DisplayRole && role != Qt::EditRole))
         return {};
-    const std::string_view text = cellText(row(index.row()), index.column());
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+    return toQString(cellText(row(index.row()), index.column()));
 }
 
 QVariant ResultsModel::headerData(int section, Qt::Orientation orientation, int role) const
@@ -146,12 +146,11 @@ bool ResultsModel::setData(const QModelIndex& index, const QVariant& value, int 
         return false;
     ResultRow& r = rowAt(index.row());
     const QString text = value.toString();
-    const std::string_view old = r.pathText();
     // An edit left as it was keeps the exact bytes: a Path that is not valid UTF-8 shows
     // with replacement characters, and writing those back would lose the real folder name.
-    if (text == QString::fromUtf8(old.data(), static_cast<qsizetype>(old.size())))
+    if (text == toQString(r.pathText()))
         return true;
-    r.path = makeSharedText(text.toStdString());
+    r.path = makeSharedText(toUtf8(text));
     emit dataChanged(index, index, { Qt::DisplayRole, Qt::EditRole });
     return true;
 }

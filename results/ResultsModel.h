@@ -1,5 +1,6 @@
 #pragma once
 
+#include "results/RowList.h"
 #include "search/ResultRow.h"
 
 #include <QAbstractTableModel>
@@ -18,7 +19,7 @@ namespace nuvero {
 // insert (rows now in the list) and during every removal, while the rows are still in the
 // list (rows that remain once they are gone). rowsInserted / rowsAboutToBeRemoved carry the
 // same information for a window that prefers the standard signals.
-class ResultsModel : public QAbstractTableModel {
+class ResultsModel : public QAbstractTableModel, public RowList {
     Q_OBJECT
 
 public:
@@ -45,10 +46,11 @@ public:
     // Removes every row at once, as one removal.
     void clear();
 
-    // Row at a display position (0 .. size() - 1).
-    const ResultRow& row(int index) const { return m_store[m_order[static_cast<std::size_t>(index)]]; }
-    int size() const { return static_cast<int>(m_order.size()); }
-    void setName(int index, std::string name);
+    // RowList: rows by display position; setName() and eraseRow() notify the views.
+    const ResultRow& row(int index) const override { return m_store[m_order[static_cast<std::size_t>(index)]]; }
+    int size() const override { return static_cast<int>(m_order.size()); }
+    void setName(int index, std::string name) override;
+    void eraseRow(int index) override { removeRows(index, 1); }
 
     // The list's sort (ListView1Compare): key = Path for column 0, else the cell of that
     // column; an empty key becomes " " in the row itself first; descending reverses the

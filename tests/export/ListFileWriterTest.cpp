@@ -1,5 +1,5 @@
 #include "export/ListFileWriter.h"
-#include "results/ResultsModel.h"
+#include "results/RowVector.h"
 #include "support/TempTree.h"
 #include "support/TestDrives.h"
 
@@ -11,15 +11,6 @@
 
 namespace nuvero {
 namespace {
-
-ResultRow makeRow(std::string path, std::string name)
-{
-    ResultRow row;
-    row.path = makeSharedText(std::move(path));
-    row.name = std::move(name);
-    row.size = "1 KBytes";
-    return row;
-}
 
 TEST(ListFileWriter, NameColumn)
 {
@@ -76,47 +67,40 @@ class ListFileWriterFiles : public ::testing::Test {
 protected:
     void SetUp() override { m_drives.map({ { 'c', m_tree.root() }, { 'd', m_tree.path("d") } }); }
 
-    void fill(std::vector<ResultRow> rows) { m_model.appendRows(std::move(rows)); }
-
     test::TempTree m_tree;
     test::TestDrives m_drives;
-    ResultsModel m_model;
+    test::RowVector m_rows;
 };
 
-TEST_F(ListFileWriterFiles, WritesRowsInDisplayOrder)
+TEST_F(ListFileWriterFiles, WritesEveryRowInListOrder)
 {
-    std::vector<ResultRow> rows;
-    rows.push_back(makeRow("c:\\b", "Отчёт.doc"));
-    rows.push_back(makeRow("c:\\", "a.txt"));
-    rows.push_back(makeRow("c:\\" + std::string(50, 'x'), "bad\xFF"));
-    fill(std::move(rows));
-    m_model.sort(ResultsModel::PathColumn, false);
+    m_rows.add("c:\\b", "Отчёт.doc");
+    m_rows.add("c:\\", "a.txt");
+    m_rows.add("c:\\" + std::string(50, 'x'), "bad\xFF");
     m_tree.makeFile("list.txt", std::string(10000, '#')); // replaced, not overwritten in part
 
-    const platform::IoStatus status = ListFileWriter::write("c:\\list.txt", m_model);
+    const platform::IoStatus status = ListFileWriter::write("c:\\list.txt", m_rows);
     EXPECT_TRUE(status.ok()) << status.text();
-    const std::string expected = "c:\\" + std::string(46, ' ') + "a.txt \r\n" + "c:\\b" + std::string(45, ' ')
-        + "Отчёт.doc \r\n" + "c:\\" + std::string(50, 'x') + std::string(16, ' ') + "bad\xFF \r\n";
+    const std::string expected = "c:\\b" + std::string(45, ' ') + "Отчёт.doc \r\n" + "c:\\" + std::string(46, ' ')
+        + "a.txt \r\n" + "c:\\" + std::string(50, 'x') + std::string(16, ' ') + "bad\xFF \r\n";
     EXPECT_EQ(m_tree.read("list.txt"), expected);
 }
 
 TEST_F(ListFileWriterFiles, EmptyListGivesAnEmptyFile)
 {
     m_tree.makeFile("list.txt", "old contents");
-    EXPECT_TRUE(ListFileWriter::write("c:\\list.txt", m_model).ok());
+    EXPECT_TRUE(ListFileWriter::write("c:\\list.txt", m_rows).ok());
     EXPECT_EQ(m_tree.read("list.txt"), "");
 }
 
 TEST_F(ListFileWriterFiles, ManyRowsArriveWhole)
 {
-    std::vector<ResultRow> rows;
     std::string expected;
     for (int i = 0; i < 20000; ++i) {
-        rows.push_back(makeRow("c:\\folder" + std::to_string(i % 97), "file" + std::to_string(i)));
-        ListFileWriter::appendLine(expected, rows.back().pathText(), rows.back().name);
+        m_rows.add("c:\\folder" + std::to_string(i % 97), "file" + std::to_string(i));
+        ListFileWriter::appendLine(expected, m_rows.rows.back().pathText(), m_rows.rows.back().name);
     }
-    fill(std::move(rows));
-    EXPECT_TRUE(ListFileWriter::write("c:\\big.txt", m_model).ok());
+    EXPECT_TRUE(ListFileWriter::write("c:\\big.txt", m_rows).ok());
     const std::string written = m_tree.read("big.txt");
     EXPECT_EQ(written.size(), expected.size());
     EXPECT_TRUE(written == expected);
@@ -126,29 +110,25 @@ TEST_F(ListFileWriterFiles, ManyRowsArriveWhole)
 TEST_F(ListFileWriterFiles, AutomaticSave)
 {
     m_tree.makeDir("d");
-    std::vector<ResultRow> rows;
-    rows.push_back(makeRow("c:\\data", "a.txt"));
-    fill(std::move(rows));
+    m_rows.add("c:\\data", "a.txt");
     const DateTime threshold = DateTime::fromCalendar({ 2026, 12, 4, 14, 30, 5, 0 });
 
-    EXPECT_TRUE(ListFileWriter::saveList(false, threshold, m_model).ok());
+    EXPECT_TRUE(ListFileWriter::saveList(false, threshold, m_rows).ok());
     EXPECT_FALSE(m_tree.exists("d/fls114 30 05_04 12 2026"));
 
-    EXPECT_TRUE(ListFileWriter::saveList(true, threshold, m_model).ok());
+    EXPECT_TRUE(ListFileWriter::saveList(true, threshold, m_rows).ok());
     EXPECT_EQ(m_tree.read("d/fls114 30 05_04 12 2026"), "c:\\data" + std::string(42, ' ') + "a.txt \r\n");
 
     // The same threshold again replaces the file.
-    m_model.clear();
-    EXPECT_TRUE(ListFileWriter::saveList(true, threshold, m_model).ok());
+    m_rows.rows.clear();
+    EXPECT_TRUE(ListFileWriter::saveList(true, threshold, m_rows).ok());
     EXPECT_EQ(m_tree.read("d/fls114 30 05_04 12 2026"), "");
 }
 
 TEST_F(ListFileWriterFiles, FailuresNameThePlatformError)
 {
     m_tree.makeDir("folder");
-    std::vector<ResultRow> rows;
-    rows.push_back(makeRow("c:\\data", "a.txt"));
-    fill(std::move(rows));
+    m_rows.add("c:\\data", "a.txt");
     struct Case {
         const char* path;
         const char* text;
@@ -159,14 +139,14 @@ TEST_F(ListFileWriterFiles, FailuresNameThePlatformError)
         { "q:\\list.txt", "Invalid filename" }, // drive not mapped
     };
     for (const Case& c : cases) {
-        const platform::IoStatus status = ListFileWriter::write(c.path, m_model);
+        const platform::IoStatus status = ListFileWriter::write(c.path, m_rows);
         EXPECT_FALSE(status.ok()) << c.path;
         EXPECT_EQ(status.text(), c.text) << c.path;
     }
     EXPECT_TRUE(m_tree.isDir("folder"));
     // No drive D: here (the automatic save's drive): the save reports it.
     m_drives.map({ { 'c', m_tree.root() } });
-    const platform::IoStatus status = ListFileWriter::saveList(true, DateTime(), m_model);
+    const platform::IoStatus status = ListFileWriter::saveList(true, DateTime(), m_rows);
     EXPECT_EQ(status.text(), "Invalid filename");
 }
 
@@ -176,14 +156,12 @@ TEST_F(ListFileWriterFiles, DiskFullIsReported)
 {
     if (!std::filesystem::exists("/dev/full"))
         GTEST_SKIP() << "no /dev/full";
-    m_drives.map({{'c', m_tree.root()}, {'x', "/dev"}});
-    for (const int rows : {1, 30000}) {
-        m_model.clear();
-        std::vector<ResultRow> batch;
-        for (int i = 0; i < rows; ++i)
-            batch.push_back(makeRow("c:\\data", "file" + std::to_string(i)));
-        fill(std::move(batch));
-        EXPECT_EQ(ListFileWriter::write("x:\\full", m_model).text(), "Disk full") << rows;
+    m_drives.map({ { 'c', m_tree.root() }, { 'x', "/dev" } });
+    for (const int count : { 1, 30000 }) {
+        m_rows.rows.clear();
+        for (int i = 0; i < count; ++i)
+            m_rows.add("c:\\data", "file" + std::to_string(i));
+        EXPECT_EQ(ListFileWriter::write("x:\\full", m_rows).text(), "Disk full") << count;
     }
 }
 

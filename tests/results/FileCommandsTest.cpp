@@ -1,72 +1,33 @@
 #include "results/FileCommands.h"
 #include "platform/Platform.h"
-#include "results/CommandUi.h"
-#include "results/ResultsModel.h"
+#include "results/RowVector.h"
+#include "results/ScriptedUi.h"
 #include "support/TempTree.h"
 #include "support/TestDrives.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <deque>
 #include <string>
 #include <vector>
 
 namespace nuvero {
 namespace {
 
-using Events = std::vector<std::string>;
-
-// Answers the commands' questions from a script and records everything they show.
-class ScriptedUi : public CommandUi {
-public:
-    std::deque<bool> answers;
-    Events events;
-
-    bool confirm(const std::string& text) override
-    {
-        events.push_back("confirm " + text);
-        if (answers.empty()) {
-            ADD_FAILURE() << "unexpected question: " << text;
-            return false;
-        }
-        const bool yes = answers.front();
-        answers.pop_front();
-        return yes;
-    }
-    void ioError() override { events.push_back("File I/O error."); }
-    void generalError(const std::string& text) override { events.push_back("general " + text); }
-    void setStatus(const std::string& text) override { events.push_back("status " + text); }
-};
+using test::Events;
 
 class FileCommandsTest : public ::testing::Test {
 protected:
     void SetUp() override { m_drives.map({ { 'c', m_tree.root() } }); }
 
-    void addRow(const std::string& path, const std::string& name, bool dir = false)
-    {
-        ResultRow row;
-        row.path = makeSharedText(path);
-        row.name = name;
-        row.size = "0 KBytes";
-        row.dir = dir;
-        std::vector<ResultRow> rows;
-        rows.push_back(std::move(row));
-        m_model.appendRows(std::move(rows));
-    }
-    std::vector<std::string> names() const
-    {
-        std::vector<std::string> out;
-        for (int i = 0; i < m_model.size(); ++i)
-            out.push_back(m_model.row(i).name);
-        return out;
-    }
+    void addRow(const std::string& path, const std::string& name, bool dir = false) { m_rows.add(path, name, dir); }
+    std::vector<std::string> names() const { return m_rows.names(); }
 
     test::TempTree m_tree;
     test::TestDrives m_drives;
-    ResultsModel m_model;
-    ScriptedUi m_ui;
-    FileCommands m_commands { m_model, m_ui };
+    test::RowVector m_rows;
+    test::ScriptedUi m_ui;
+    FileCommands m_commands { m_rows, m_ui };
 };
 
 using Names = std::vector<std::string>;
@@ -80,7 +41,7 @@ TEST_F(FileCommandsTest, DeleteFolderRowFailsWithoutAQuestion)
     m_commands.deleteFile(0);
     EXPECT_EQ(m_ui.events, (Events { "status c:\\\\Папка", "File I/O error." }));
     EXPECT_TRUE(m_tree.isDir("Папка"));
-    EXPECT_EQ(m_model.size(), 1);
+    EXPECT_EQ(m_rows.size(), 1);
 }
 
 TEST_F(FileCommandsTest, DeleteMissingFileFailsWithoutAQuestion)
@@ -89,7 +50,7 @@ TEST_F(FileCommandsTest, DeleteMissingFileFailsWithoutAQuestion)
     addRow("c:\\data", "gone.txt");
     m_commands.deleteFile(0);
     EXPECT_EQ(m_ui.events, (Events { "status c:\\data\\gone.txt", "File I/O error." }));
-    EXPECT_EQ(m_model.size(), 1);
+    EXPECT_EQ(m_rows.size(), 1);
 }
 
 TEST_F(FileCommandsTest, DeleteAnsweredNoChangesNothing)
@@ -100,7 +61,7 @@ TEST_F(FileCommandsTest, DeleteAnsweredNoChangesNothing)
     m_commands.deleteFile(0);
     EXPECT_EQ(m_ui.events, (Events { "status c:\\data\\a.txt", "confirm Erase c:\\data\\a.txt?" }));
     EXPECT_EQ(m_tree.read("data/a.txt"), "keep");
-    EXPECT_EQ(m_model.size(), 1);
+    EXPECT_EQ(m_rows.size(), 1);
 }
 
 TEST_F(FileCommandsTest, DeleteAnsweredYesRemovesFileAndRow)
@@ -109,15 +70,12 @@ TEST_F(FileCommandsTest, DeleteAnsweredYesRemovesFileAndRow)
     m_tree.makeFile("data/b.txt");
     addRow("c:\\data", "a.txt");
     addRow("c:\\data", "b.txt");
-    std::vector<int> counts;
-    QObject::connect(&m_model, &ResultsModel::countChanged, [&](int n) { counts.push_back(n); });
     m_ui.answers = { true };
     m_commands.deleteFile(1);
     EXPECT_EQ(m_ui.events, (Events { "status c:\\data\\b.txt", "confirm Erase c:\\data\\b.txt?" }));
     EXPECT_FALSE(m_tree.exists("data/b.txt"));
     EXPECT_TRUE(m_tree.exists("data/a.txt"));
     EXPECT_EQ(names(), (Names { "a.txt" }));
-    EXPECT_EQ(counts, (std::vector<int> { 1 }));
 }
 
 TEST_F(FileCommandsTest, DeleteInDriveRootAsksWithTwoSeparators)
@@ -128,7 +86,7 @@ TEST_F(FileCommandsTest, DeleteInDriveRootAsksWithTwoSeparators)
     m_commands.deleteFile(0);
     EXPECT_EQ(m_ui.events, (Events { "status c:\\\\root.txt", "confirm Erase c:\\\\root.txt?" }));
     EXPECT_FALSE(m_tree.exists("root.txt"));
-    EXPECT_EQ(m_model.size(), 0);
+    EXPECT_EQ(m_rows.size(), 0);
 }
 
 TEST_F(FileCommandsTest, CommandsWithoutASelectedRowDoNothing)
@@ -155,8 +113,8 @@ TEST_F(FileCommandsTest, RenameOneFileRow)
             "confirm Rename c:\\work\\Отчёт.doc to Otchyot.doc ?" }));
     EXPECT_FALSE(m_tree.exists("work/Отчёт.doc"));
     EXPECT_EQ(m_tree.read("work/Otchyot.doc"), "report");
-    EXPECT_EQ(m_model.row(0).name, "Otchyot.doc");
-    EXPECT_EQ(m_model.row(0).pathText(), "c:\\work");
+    EXPECT_EQ(m_rows.row(0).name, "Otchyot.doc");
+    EXPECT_EQ(m_rows.row(0).pathText(), "c:\\work");
 }
 
 TEST_F(FileCommandsTest, RenameOneAnsweredNo)
@@ -167,7 +125,7 @@ TEST_F(FileCommandsTest, RenameOneAnsweredNo)
     m_commands.renameOne(0);
     EXPECT_TRUE(m_tree.exists("work/Отчёт.doc"));
     EXPECT_FALSE(m_tree.exists("work/Otchyot.doc"));
-    EXPECT_EQ(m_model.row(0).name, "Отчёт.doc");
+    EXPECT_EQ(m_rows.row(0).name, "Отчёт.doc");
 }
 
 TEST_F(FileCommandsTest, RenameOneFolderRow)
@@ -180,7 +138,7 @@ TEST_F(FileCommandsTest, RenameOneFolderRow)
     EXPECT_EQ(m_ui.events, (Events { "confirm Rename c:\\data\\Папка to Papka ?", "status c:\\data\\Papka" }));
     EXPECT_FALSE(m_tree.exists("data/Папка"));
     EXPECT_EQ(m_tree.read("data/Papka/inside.txt"), "x");
-    EXPECT_EQ(m_model.row(0).name, "Papka");
+    EXPECT_EQ(m_rows.row(0).name, "Papka");
 }
 
 TEST_F(FileCommandsTest, RenameOneFolderRowInDriveRoot)
@@ -192,7 +150,7 @@ TEST_F(FileCommandsTest, RenameOneFolderRowInDriveRoot)
     ASSERT_EQ(m_ui.events.size(), 2U);
     EXPECT_EQ(m_ui.events[0], "confirm Rename c:\\\\Ёлка to YOlka ?");
     EXPECT_TRUE(m_tree.isDir("YOlka"));
-    EXPECT_EQ(m_model.row(0).name, "YOlka");
+    EXPECT_EQ(m_rows.row(0).name, "YOlka");
 }
 
 TEST_F(FileCommandsTest, RenameOneNeverReplacesAnExistingTarget)
@@ -227,7 +185,7 @@ TEST_F(FileCommandsTest, RenameOneWithoutCyrillicLettersStillAsks)
         (Events { "status c:\\data\\report_2004.txt", "status report_2004.txt",
             "confirm Rename c:\\data\\report_2004.txt to report_2004.txt ?" }));
     EXPECT_EQ(m_tree.read("data/report_2004.txt"), "r");
-    EXPECT_EQ(m_model.row(0).name, "report_2004.txt");
+    EXPECT_EQ(m_rows.row(0).name, "report_2004.txt");
 }
 
 TEST_F(FileCommandsTest, RenameOneFolderRowWhosePathIsGone)
@@ -237,7 +195,7 @@ TEST_F(FileCommandsTest, RenameOneFolderRowWhosePathIsGone)
     const platform::IoStatus expected = platform::enterFolder("c:\\gone");
     ASSERT_FALSE(expected.ok());
     EXPECT_EQ(m_ui.events, (Events { "general " + expected.text() }));
-    EXPECT_EQ(m_model.row(0).name, "Папка");
+    EXPECT_EQ(m_rows.row(0).name, "Папка");
 }
 
 // ---- Rename all -------------------------------------------------------------------------
@@ -296,23 +254,6 @@ TEST_F(FileCommandsTest, RenameAllStopsAtAFolderRowWhosePathIsGone)
     EXPECT_TRUE(m_tree.isDir("Papka/Вложенная"));
     EXPECT_TRUE(m_tree.exists("Жук.txt"));
     EXPECT_EQ(names(), (Names { "Papka", "Вложенная", "Жук.txt" }));
-}
-
-TEST_F(FileCommandsTest, RenameAllAfterSortingByPathDescending)
-{
-    m_tree.makeFile("Папка/Вложенная/Щётка.txt", "deep");
-    m_tree.makeFile("Папка/Файл.txt", "flat");
-    addRow("c:\\", "Папка", true);
-    addRow("c:\\Папка", "Вложенная", true);
-    addRow("c:\\Папка", "Файл.txt");
-    addRow("c:\\Папка\\Вложенная", "Щётка.txt");
-    m_model.sort(ResultsModel::PathColumn, true);
-    m_ui.answers = { true, true, true };
-    m_commands.renameAll();
-    EXPECT_EQ(std::count(m_ui.events.begin(), m_ui.events.end(), "File I/O error."), 0);
-    EXPECT_EQ(m_tree.read("Papka/Vlozhennaya/SCHyotka.txt"), "deep");
-    EXPECT_EQ(m_tree.read("Papka/Fayl.txt"), "flat");
-    EXPECT_EQ(names(), (Names { "SCHyotka.txt", "Vlozhennaya", "Fayl.txt", "Papka" }));
 }
 
 TEST_F(FileCommandsTest, RenameAllGoesOnAfterNoAndAfterFailures)

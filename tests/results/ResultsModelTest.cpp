@@ -1,9 +1,14 @@
 #include "results/ResultsModel.h"
-#include "results/PopupRule.h"
+#include "export/ListFileWriter.h"
+#include "results/FileCommands.h"
+#include "results/ScriptedUi.h"
 #include "results/SortState.h"
 #include "results/TextCompare.h"
 
 #include <gtest/gtest.h>
+
+#include "support/TempTree.h"
+#include "support/TestDrives.h"
 
 #include <QPersistentModelIndex>
 
@@ -312,25 +317,72 @@ TEST(ResultsModel, LargeSortAgreesWithTheTextComparison)
     }
 }
 
-TEST(PopupRule, EnabledStates)
+// The commands and the list writer on the model itself: they see the display order, and
+// the row count reaches the status panel when a command removes a row.
+class ModelWithFiles : public ::testing::Test {
+protected:
+    void SetUp() override { m_drives.map({ { 'c', m_tree.root() } }); }
+    void add(const std::string& path, const std::string& name, bool dir = false)
+    {
+        std::vector<ResultRow> rows;
+        rows.push_back(makeRow(makeSharedText(path), name, "01.01.2024  00:00:00", "0 KBytes", dir));
+        m_model.appendRows(std::move(rows));
+    }
+
+    test::TempTree m_tree;
+    test::TestDrives m_drives;
+    ResultsModel m_model;
+    test::ScriptedUi m_ui;
+    FileCommands m_commands { m_model, m_ui };
+};
+
+// Sorted by Path descending, what lies inside a folder, at any depth, comes before the
+// folder's own row, so nothing fails for an outdated Path.
+TEST_F(ModelWithFiles, RenameAllAfterSortingByPathDescending)
 {
-    struct Case {
-        bool rowSelected, rusChecked, rusSearchFlag;
-        PopupRule expected;
-    };
-    const std::vector<Case> cases = {
-        { false, false, false, { false, false } },
-        { true, false, false, { true, false } },
-        { false, true, false, { false, false } },
-        { true, true, false, { true, false } },
-        { false, false, true, { false, false } },
-        { true, false, true, { true, false } },
-        { false, true, true, { false, true } },
-        { true, true, true, { true, true } },
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(PopupRule::evaluate(c.rowSelected, c.rusChecked, c.rusSearchFlag), c.expected)
-            << c.rowSelected << c.rusChecked << c.rusSearchFlag;
+    m_tree.makeFile("Папка/Вложенная/Щётка.txt", "deep");
+    m_tree.makeFile("Папка/Файл.txt", "flat");
+    add("c:\\", "Папка", true);
+    add("c:\\Папка", "Вложенная", true);
+    add("c:\\Папка", "Файл.txt");
+    add("c:\\Папка\\Вложенная", "Щётка.txt");
+    m_model.sort(ResultsModel::PathColumn, true);
+    m_ui.answers = { true, true, true };
+    m_commands.renameAll();
+    EXPECT_EQ(std::count(m_ui.events.begin(), m_ui.events.end(), "File I/O error."), 0);
+    EXPECT_EQ(m_tree.read("Papka/Vlozhennaya/SCHyotka.txt"), "deep");
+    EXPECT_EQ(m_tree.read("Papka/Fayl.txt"), "flat");
+    EXPECT_EQ(names(m_model), (Names { "SCHyotka.txt", "Vlozhennaya", "Fayl.txt", "Papka" }));
+}
+
+TEST_F(ModelWithFiles, DeleteCountsDown)
+{
+    m_tree.makeFile("a.txt");
+    m_tree.makeFile("b.txt");
+    add("c:\\", "a.txt");
+    add("c:\\", "b.txt");
+    m_model.sort(ResultsModel::NameColumn, true);
+    std::vector<int> counts;
+    QObject::connect(&m_model, &ResultsModel::countChanged, [&](int n) { counts.push_back(n); });
+    m_ui.answers = { true };
+    m_commands.deleteFile(0);
+    EXPECT_EQ(m_ui.events.back(), "confirm Erase c:\\\\b.txt?");
+    EXPECT_FALSE(m_tree.exists("b.txt"));
+    EXPECT_EQ(names(m_model), (Names { "a.txt" }));
+    EXPECT_EQ(counts, (std::vector<int> { 1 }));
+}
+
+TEST_F(ModelWithFiles, ListFileInDisplayOrder)
+{
+    add("c:\\b", "Отчёт.doc");
+    add("c:\\", "a.txt");
+    add("", "empty path");
+    m_model.sort(ResultsModel::PathColumn, false);
+    ASSERT_TRUE(ListFileWriter::write("c:\\list.txt", m_model).ok());
+    // The empty Path was sorted as " " and is written so.
+    EXPECT_EQ(m_tree.read("list.txt"),
+        " " + std::string(48, ' ') + "empty path \r\n" + "c:\\" + std::string(46, ' ') + "a.txt \r\n" + "c:\\b"
+            + std::string(45, ' ') + "Отчёт.doc \r\n");
 }
 
 } // namespace
