@@ -176,16 +176,17 @@ void ResultsModel::appendRows(std::vector<ResultRow>&& rows)
     if (rows.empty())
         return;
     const int first = size();
-    beginInsertRows(QModelIndex(), first, first + static_cast<int>(rows.size()) - 1);
+    const std::size_t count = rows.size();
+    beginInsertRows(QModelIndex(), first, first + static_cast<int>(count) - 1);
     const auto slot = static_cast<std::uint32_t>(m_store.size());
     if (m_store.empty())
         m_store = std::move(rows);
     else
         m_store.insert(m_store.end(), std::make_move_iterator(rows.begin()), std::make_move_iterator(rows.end()));
-    m_order.reserve(m_order.size() + rows.size());
-    for (std::uint32_t s = slot; s < m_store.size(); ++s)
-        m_order.push_back(s);
     rows.clear();
+    m_order.reserve(m_order.size() + count);
+    for (std::size_t i = 0; i < count; ++i)
+        m_order.push_back(slot + static_cast<std::uint32_t>(i));
     endInsertRows();
     emit countChanged(size());
 }

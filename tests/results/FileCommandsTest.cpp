@@ -34,34 +34,24 @@ using Names = std::vector<std::string>;
 
 // ---- Delete -----------------------------------------------------------------------------
 
-TEST_F(FileCommandsTest, DeleteFolderRowFailsWithoutAQuestion)
+// A folder row and a missing file fail the open test before any question; No changes
+// nothing. The row stays in every case.
+TEST_F(FileCommandsTest, DeleteThatRemovesNothing)
 {
     m_tree.makeDir("Папка");
-    addRow("c:\\", "Папка", true);
-    m_commands.deleteFile(0);
-    EXPECT_EQ(m_ui.events, (Events { "status c:\\\\Папка", "File I/O error." }));
-    EXPECT_TRUE(m_tree.isDir("Папка"));
-    EXPECT_EQ(m_rows.size(), 1);
-}
-
-TEST_F(FileCommandsTest, DeleteMissingFileFailsWithoutAQuestion)
-{
-    m_tree.makeDir("data");
-    addRow("c:\\data", "gone.txt");
-    m_commands.deleteFile(0);
-    EXPECT_EQ(m_ui.events, (Events { "status c:\\data\\gone.txt", "File I/O error." }));
-    EXPECT_EQ(m_rows.size(), 1);
-}
-
-TEST_F(FileCommandsTest, DeleteAnsweredNoChangesNothing)
-{
     m_tree.makeFile("data/a.txt", "keep");
+    addRow("c:\\", "Папка", true);
+    addRow("c:\\data", "gone.txt");
     addRow("c:\\data", "a.txt");
     m_ui.answers = { false };
-    m_commands.deleteFile(0);
-    EXPECT_EQ(m_ui.events, (Events { "status c:\\data\\a.txt", "confirm Erase c:\\data\\a.txt?" }));
+    for (int row = 0; row < 3; ++row)
+        m_commands.deleteFile(row);
+    EXPECT_EQ(m_ui.events,
+        (Events { "status c:\\\\Папка", "File I/O error.", "status c:\\data\\gone.txt", "File I/O error.",
+            "status c:\\data\\a.txt", "confirm Erase c:\\data\\a.txt?" }));
+    EXPECT_TRUE(m_tree.isDir("Папка"));
     EXPECT_EQ(m_tree.read("data/a.txt"), "keep");
-    EXPECT_EQ(m_rows.size(), 1);
+    EXPECT_EQ(m_rows.size(), 3);
 }
 
 TEST_F(FileCommandsTest, DeleteAnsweredYesRemovesFileAndRow)
@@ -173,6 +163,16 @@ TEST_F(FileCommandsTest, RenameOneNeverReplacesAnExistingTarget)
     EXPECT_TRUE(m_tree.isDir("data/Папка"));
     EXPECT_EQ(m_tree.read("data/Papka/keep.txt"), "kept");
     EXPECT_EQ(names(), (Names { "Жук.txt", "Папка" }));
+
+    // Signs only give an empty name: the target is the folder itself, which exists.
+    m_tree.makeFile("data/ЪЬ", "signs");
+    addRow("c:\\data", "ЪЬ");
+    m_ui.events.clear();
+    m_ui.answers = { true };
+    m_commands.renameOne(2);
+    EXPECT_EQ(m_ui.events.back(), "File I/O error.");
+    EXPECT_EQ(m_tree.read("data/ЪЬ"), "signs");
+    EXPECT_EQ(m_rows.row(2).name, "ЪЬ");
 }
 
 TEST_F(FileCommandsTest, RenameOneWithoutCyrillicLettersStillAsks)

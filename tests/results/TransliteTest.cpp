@@ -89,10 +89,8 @@ TEST(Translite, EveryLetterOfTheTable)
             c = static_cast<char>(c - 'A' + 'a');
         EXPECT_EQ(translite(l.capital), l.output) << l.capital;
         EXPECT_EQ(translite(l.small), small) << l.small;
-        // Between other text, and with no look at the neighbours.
-        EXPECT_EQ(translite(std::string("x") + l.capital + l.small + "."), "x" + std::string(l.output) + small + ".");
-        allInput += std::string(l.capital) + l.small;
-        allOutput += l.output + small;
+        allInput += std::string("x") + l.capital + l.small;
+        allOutput += "x" + std::string(l.output) + small;
     }
     EXPECT_EQ(translite(allInput), allOutput);
 }
