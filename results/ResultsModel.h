@@ -13,7 +13,7 @@ namespace nuvero {
 
 // The results list's rows: a table model over a compact row store, shown by a view with
 // uniform rows. Lives on the window's thread; the search job's batches reach it through
-// the window (appendRows), the commands through row()/setName()/removeRow().
+// the window (appendRows), the file commands and the list writer through RowList.
 //
 // Row count for status panel 0: countChanged() carries the number to show, after every
 // insert (rows now in the list) and during every removal, while the rows are still in the
