@@ -9,6 +9,7 @@
 
 #include <QApplication>
 #include <QLineEdit>
+#include <QRandomGenerator>
 #include <QTest>
 
 #include <algorithm>
@@ -92,6 +93,7 @@ private slots:
     void f5ReopensSelectedFolderWithNewContent();
     void f5WithComputerNodeLeavesItCollapsed();
     void driveReadyWarnsOnlyWhenAsked();
+    void removableDriveWithoutMedium();
     void nodesCannotBeEdited();
 
 private:
@@ -447,6 +449,52 @@ void DirTreeViewTest::driveReadyWarnsOnlyWhenAsked()
     QCOMPARE(boxes.seen()[0].text, QStringLiteral("There is no disk in Drive or Drive is not ready"));
     QCOMPARE(boxes.seen()[0].icon, QMessageBox::Warning);
     QVERIFY(boxes.seen()[0].answered);
+}
+
+void DirTreeViewTest::removableDriveWithoutMedium()
+{
+    // A drive under /run/media counts as removable; this folder is never made, so the
+    // drive has no medium.
+    const std::string media = "/run/media/nuvero-picker-" + std::to_string(QRandomGenerator::global()->generate64());
+    m_drives->map({{'C', m_c->root()}, {'D', m_d->root()}, {'R', media}});
+    QCOMPARE(nuvero::platform::driveType('R'), nuvero::platform::DriveType::Removable);
+    QVERIFY(!nuvero::platform::driveReady('R'));
+
+    TbsSkinDirTreeView tree;
+    tree.resize(400, 300);
+    tree.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&tree));
+    QTest::mouseClick(tree.viewport(), Qt::LeftButton, {}, onText(tree, driveNode(tree, 'C')));
+    tree.OpenPath("C:\\apple");
+    QCOMPARE(tree.CurrentPath, std::string("C:\\apple\\"));
+    MessageBoxDriver boxes;
+
+    // Pressed with the mouse: the warning, then back to the folder the user was at.
+    boxes.answer(QMessageBox::Ok);
+    QTest::mouseClick(tree.viewport(), Qt::LeftButton, {}, onText(tree, driveNode(tree, 'R')));
+    QCOMPARE(boxes.seen().size(), std::size_t(1));
+    QCOMPARE(boxes.seen()[0].title, QStringLiteral("Warning"));
+    QCOMPARE(boxes.seen()[0].text, QStringLiteral("There is no disk in Drive or Drive is not ready"));
+    QCOMPARE(boxes.seen()[0].icon, QMessageBox::Warning);
+    QCOMPARE(tree.GetSelectedPath(), std::string("C:\\apple"));
+    QCOMPARE(tree.CurrentPath, std::string("C:\\apple\\"));
+    QCOMPARE(tree.PreviousPath, std::string("C:\\apple\\"));
+
+    // Reached with an arrow key: the warning only; the selection stays on the drive.
+    tree.setCurrentItem(driveNode(tree, 'D'));
+    boxes.answer(QMessageBox::Ok);
+    QTest::keyClick(&tree, Qt::Key_Down);
+    QCOMPARE(boxes.seen().size(), std::size_t(2));
+    QCOMPARE(boxes.seen()[1].title, QStringLiteral("Warning"));
+    QCOMPARE(tree.GetSelectedPath(), std::string("R:\\"));
+    QCOMPARE(tree.CurrentPath, std::string("R:\\"));
+    QCOMPARE(tree.PreviousPath, std::string("C:\\apple\\"));
+
+    // Expanding it finds nothing and takes the expand button away, without a message.
+    driveNode(tree, 'R')->setExpanded(true);
+    QCOMPARE(driveNode(tree, 'R')->childCount(), 0);
+    QVERIFY(!showsExpandButton(driveNode(tree, 'R')));
+    QCOMPARE(boxes.seen().size(), std::size_t(2));
 }
 
 void DirTreeViewTest::nodesCannotBeEdited()
