@@ -374,12 +374,19 @@ void DirTreeViewTest::mousePressBesideTextChangesNothing()
     tree.show();
     QVERIFY(QTest::qWaitForWindowExposed(&tree));
     tree.OpenPath("C:\\apple");
-    QTreeWidgetItem* d = driveNode(tree, 'D');
-    const QRect row = tree.visualItemRect(d);
-    QTest::mouseClick(tree.viewport(), Qt::LeftButton, {}, QPoint(tree.viewport()->width() - 5, row.center().y()));
-    QCOMPARE(tree.CurrentPath, std::string("C:\\apple\\"));
-    QCOMPARE(tree.PreviousPath, std::string("C:\\apple\\"));
-    QVERIFY(!d->data(0, TbsSkinDirTreeView::ListedRole).toBool());
+    QTreeWidgetItem* cherry = childNamed(driveNode(tree, 'C'), "cherry");
+    QVERIFY(cherry);
+    // Right of the short name but still inside the column, which is as wide as the
+    // longest drive text, and at the far right of the row.
+    const QRect row = tree.visualItemRect(cherry);
+    const int afterText = row.left() + tree.iconSize().width() + tree.fontMetrics().horizontalAdvance("cherry") + 30;
+    QVERIFY(tree.indexAt(QPoint(afterText, row.center().y())).isValid());
+    for (const int x : { afterText, tree.viewport()->width() - 5 }) {
+        QTest::mouseClick(tree.viewport(), Qt::LeftButton, {}, QPoint(x, row.center().y()));
+        QCOMPARE(tree.CurrentPath, std::string("C:\\apple\\"));
+        QCOMPARE(tree.PreviousPath, std::string("C:\\apple\\"));
+        QCOMPARE(tree.NodePath, std::string());
+    }
 }
 
 void DirTreeViewTest::arrowKeysFollowTheSelection()
@@ -456,7 +463,7 @@ void DirTreeViewTest::removableDriveWithoutMedium()
     // A drive under /run/media counts as removable; this folder is never made, so the
     // drive has no medium.
     const std::string media = "/run/media/nuvero-picker-" + std::to_string(QRandomGenerator::global()->generate64());
-    m_drives->map({{'C', m_c->root()}, {'D', m_d->root()}, {'R', media}});
+    m_drives->map({ { 'C', m_c->root() }, { 'D', m_d->root() }, { 'R', media } });
     QCOMPARE(nuvero::platform::driveType('R'), nuvero::platform::DriveType::Removable);
     QVERIFY(!nuvero::platform::driveReady('R'));
 
