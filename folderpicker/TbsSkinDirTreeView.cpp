@@ -3,6 +3,7 @@
 #include "folderpicker/FolderIcons.h"
 #include "folderpicker/FolderNameOrder.h"
 #include "platform/Platform.h"
+#include "platform/QtText.h"
 #include "platform/Utf8.h"
 
 #include <QApplication>
@@ -79,7 +80,7 @@ bool sameComponent(const std::string& nodeText, const std::string& component)
         return true;
     if (!utf8::isValid(nodeText) || !utf8::isValid(component))
         return false;
-    return FolderNameOrder::sameIgnoringCase(QString::fromStdString(nodeText), QString::fromStdString(component));
+    return FolderNameOrder::sameIgnoringCase(toQString(nodeText), toQString(component));
 }
 
 std::string rawName(const QTreeWidgetItem* node)
@@ -138,7 +139,7 @@ void TbsSkinDirTreeView::AddComputerNode()
 {
     RedrawSuspended suspended(this);
     clear();
-    auto* computer = new QTreeWidgetItem(QStringList(QString::fromStdString(platform::computerDisplayName())));
+    auto* computer = new QTreeWidgetItem(QStringList(toQString(platform::computerDisplayName())));
     computer->setIcon(0, m_icons->computer());
     computer->setChildIndicatorPolicy(QTreeWidgetItem::DontShowIndicatorWhenChildless);
     computer->setData(0, ListedRole, true); // its children are the drives, never a listing
@@ -161,7 +162,7 @@ void TbsSkinDirTreeView::AddDrives()
         if (const auto paren = label.find('('); paren != std::string::npos)
             label.erase(paren);
         const std::string text = std::string(" (") + letter + ":)  " + label;
-        auto* drive = new QTreeWidgetItem(QStringList(QString::fromStdString(text)));
+        auto* drive = new QTreeWidgetItem(QStringList(toQString(text)));
         drive->setIcon(0, m_icons->drive(platform::driveType(letter)));
         // A drive always offers to expand until it has been listed.
         drive->setChildIndicatorPolicy(QTreeWidgetItem::ShowIndicator);
@@ -182,7 +183,7 @@ void TbsSkinDirTreeView::AddSubFolders(const std::string& path, QTreeWidgetItem*
     for (const platform::DirEntry& entry : entries) {
         if (!isDirectoryName(entry))
             continue;
-        auto* child = new QTreeWidgetItem(QStringList(QString::fromStdString(entry.name)));
+        auto* child = new QTreeWidgetItem(QStringList(toQString(entry.name)));
         child->setData(0, FolderNameRole, QByteArray::fromStdString(entry.name));
         child->setIcon(0, m_icons->folder());
         child->setChildIndicatorPolicy(HasSubFolders(folder + entry.name)
@@ -234,7 +235,7 @@ std::string TbsSkinDirTreeView::GetNodePath(const QTreeWidgetItem* node)
             path = path.empty() ? rawName(step) : rawName(step) + '\\' + path;
         } else if (level == 1) {
             // Characters 3 and 4 of a drive node's text are its letter and colon.
-            path = step->text(0).mid(2, 2).toStdString() + '\\' + path;
+            path = step->text(0).mid(2, 2).toLatin1().toStdString() + '\\' + path;
         }
     }
     NodePath = path;
@@ -280,8 +281,9 @@ void TbsSkinDirTreeView::OpenPath(const std::string& path)
             QTreeWidgetItem* foundIgnoringCase = nullptr;
             for (int i = 0; i < match->childCount() && !found; ++i) {
                 QTreeWidgetItem* child = match->child(i);
-                const std::string compareText
-                    = isDriveNode(child) ? child->text(0).mid(2, 2).toStdString() + '\\' : rawName(child) + '\\';
+                const std::string compareText = isDriveNode(child)
+                    ? child->text(0).mid(2, 2).toLatin1().toStdString() + '\\'
+                    : rawName(child) + '\\';
                 if (compareText == component)
                     found = child;
                 else if (!foundIgnoringCase && sameComponent(compareText, component))

@@ -83,6 +83,7 @@ private slots:
     void listsHiddenFoldersAndNoFiles();
     void expandButtonsAreExact();
     void nodePaths();
+    void namesThatAreNotUtf8KeepTheirBytes();
     void openPath_data();
     void openPath();
     void openPathMatchesNamesIgnoringCase();
@@ -254,6 +255,27 @@ void DirTreeViewTest::nodePaths()
     }
     tree.clearSelection();
     QCOMPARE(tree.GetSelectedPath(), std::string());
+}
+
+void DirTreeViewTest::namesThatAreNotUtf8KeepTheirBytes()
+{
+    const std::string latin1 = "caf\xe9"; // a Latin-1 name, as an old disk may hold
+    m_c->makeDir(latin1 + "/inner");
+    TbsSkinDirTreeView tree;
+    QTreeWidgetItem* c = driveNode(tree, 'C');
+    c->setExpanded(true);
+    QTreeWidgetItem* node = nullptr;
+    for (int i = 0; i < c->childCount(); ++i) {
+        if (c->child(i)->data(0, TbsSkinDirTreeView::FolderNameRole).toByteArray().toStdString() == latin1)
+            node = c->child(i);
+    }
+    QVERIFY(node);
+    QVERIFY(showsExpandButton(node));
+    QCOMPARE(tree.GetNodePath(node), "C:\\" + latin1);
+
+    tree.collapseAll();
+    tree.OpenPath("C:\\" + latin1 + "\\inner");
+    QCOMPARE(tree.GetSelectedPath(), "C:\\" + latin1 + "\\inner");
 }
 
 void DirTreeViewTest::openPath_data()
