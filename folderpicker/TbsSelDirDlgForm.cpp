@@ -44,4 +44,18 @@ TbsSelDirDlgForm::TbsSelDirDlgForm(QWidget* parent)
     m_tree->setFocus();
 }
 
+void TbsSelDirDlgForm::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    // The folder opened before the window was shown is brought into view once the tree
+    // has been laid out at its real size, which happens after this event.
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            if (QTreeWidgetItem* selected = m_tree->selectedNode())
+                m_tree->bringIntoView(selected);
+        },
+        Qt::QueuedConnection);
+}
+
 } // namespace nuvero

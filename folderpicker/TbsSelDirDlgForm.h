@@ -3,6 +3,7 @@
 #include <QDialog>
 
 class QPushButton;
+class QShowEvent;
 class QWidget;
 
 namespace nuvero {
@@ -27,6 +28,9 @@ public:
     TbsSkinDirTreeView* tree() const { return m_tree; }
     QPushButton* okButton() const { return m_okButton; }
     QPushButton* cancelButton() const { return m_cancelButton; }
+
+protected:
+    void showEvent(QShowEvent* event) override;
 
 private:
     TbsSkinDirTreeView* m_tree = nullptr;

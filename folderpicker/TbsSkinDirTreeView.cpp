@@ -11,6 +11,7 @@
 #include <QKeyEvent>
 #include <QMessageBox>
 #include <QMouseEvent>
+#include <QScrollBar>
 
 #include <algorithm>
 #include <vector>
@@ -301,9 +302,19 @@ void TbsSkinDirTreeView::OpenPath(const std::string& path)
         }
     }
     if (QTreeWidgetItem* current = selectedNode())
-        scrollToItem(current);
+        bringIntoView(current);
     if (matchedAll && !(sameComponent(CurrentPath, target)))
         CurrentPath = target;
+}
+
+void TbsSkinDirTreeView::bringIntoView(QTreeWidgetItem* node)
+{
+    scrollToItem(node);
+    // The rows scroll into view above; a deep node may also lie right of the view.
+    const QRect rect = visualItemRect(node);
+    const int left = rect.left() - indentation(); // keep its expand button in sight
+    if (left < 0 || rect.right() > viewport()->width())
+        horizontalScrollBar()->setValue(horizontalScrollBar()->value() + left);
 }
 
 bool TbsSkinDirTreeView::DriveReady(char letter, bool showMessage)

@@ -67,6 +67,8 @@ public:
     // The selected node, or nullptr (the current item alone does not count).
     QTreeWidgetItem* selectedNode() const;
     QTreeWidgetItem* computerNode() const { return topLevelItem(0); }
+    // Scrolls the tree so that the node's row, and its text, can be seen.
+    void bringIntoView(QTreeWidgetItem* node);
     // Lists a node's subfolders unless that was done since the last rebuild.
     void listChildren(QTreeWidgetItem* node);
 

@@ -8,7 +8,6 @@
 #include "support/TestDrives.h"
 
 #include <QApplication>
-#include <QLineEdit>
 #include <QRandomGenerator>
 #include <QTest>
 
@@ -95,7 +94,6 @@ private slots:
     void f5WithComputerNodeLeavesItCollapsed();
     void driveReadyWarnsOnlyWhenAsked();
     void removableDriveWithoutMedium();
-    void nodesCannotBeEdited();
 
 private:
     std::unique_ptr<TempTree> m_c;
@@ -524,19 +522,6 @@ void DirTreeViewTest::removableDriveWithoutMedium()
     QCOMPARE(driveNode(tree, 'R')->childCount(), 0);
     QVERIFY(!showsExpandButton(driveNode(tree, 'R')));
     QCOMPARE(boxes.seen().size(), std::size_t(2));
-}
-
-void DirTreeViewTest::nodesCannotBeEdited()
-{
-    TbsSkinDirTreeView tree;
-    tree.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&tree));
-    QTreeWidgetItem* c = driveNode(tree, 'C');
-    tree.setCurrentItem(c);
-    tree.editItem(c);
-    QTest::keyClick(&tree, Qt::Key_F2);
-    QVERIFY(!tree.isPersistentEditorOpen(c));
-    QVERIFY(tree.findChildren<QLineEdit*>().isEmpty());
 }
 
 QTEST_MAIN(DirTreeViewTest)

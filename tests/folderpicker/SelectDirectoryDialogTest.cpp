@@ -16,6 +16,7 @@
 #include <QScreen>
 #include <QTest>
 
+#include <algorithm>
 #include <memory>
 
 using nuvero::TbsSelDirDlgForm;
@@ -214,6 +215,11 @@ void SelectDirectoryDialogTest::result()
 void SelectDirectoryDialogTest::opensAtDirectory()
 {
     TbsSkinSelectDirectoryDialog picker;
+    // Deep enough that the folder lies below the first screenful of a 250-pixel window.
+    std::string deep = "Windows";
+    for (int level = 0; level < 20; ++level)
+        deep += "/level" + std::to_string(level);
+    m_c->makeDir(deep);
     picker.Directory = "C:\\Windows";
     std::string selected;
     bool driveExpanded = false;
@@ -230,6 +236,21 @@ void SelectDirectoryDialogTest::opensAtDirectory()
     QVERIFY(driveExpanded);
     QVERIFY(folderExpanded);
     QCOMPARE(picker.Directory, std::string("C:\\Windows"));
+
+    // The next call opens where this one ended, with the folder in view.
+    std::string deepPath = "C:\\" + deep;
+    std::replace(deepPath.begin(), deepPath.end(), '/', '\\');
+    picker.Directory = deepPath;
+    bool inView = false;
+    PickerWindowDriver again([&](TbsSelDirDlgForm& window) {
+        auto* tree = window.findChild<TbsSkinDirTreeView*>(QStringLiteral("tree"));
+        QApplication::sendPostedEvents();
+        inView = tree->selectedNode() && tree->viewport()->rect().contains(tree->visualItemRect(tree->selectedNode()));
+        close(window, Close::OkButton);
+    });
+    QVERIFY(picker.Execute());
+    QVERIFY(inView);
+    QCOMPARE(picker.Directory, deepPath);
 }
 
 void SelectDirectoryDialogTest::sizeIsRememberedWhateverClosedIt()
