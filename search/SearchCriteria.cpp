@@ -2,10 +2,7 @@
 
 namespace nuvero {
 
-SearchCriteria::SearchCriteria()
-    : m_exclusions(std::make_shared<const Exclusions>())
-{
-}
+SearchCriteria::SearchCriteria() : m_exclusions(std::make_shared<const Exclusions>()) {}
 
 void SearchCriteria::setExclusions(Exclusions items)
 {
