@@ -74,25 +74,31 @@ void RowQueue::setStatus(const SharedText& folder)
 
 void RowQueue::finish(bool completed)
 {
+    // Always through the lock, also with nothing left to hand over: the worker's last step
+    // is then ordered before whatever the window's thread does after taking from the queue.
     handOver(completed);
 }
 
 void RowQueue::flush()
 {
-    handOver(false);
+    if (hasLocal())
+        handOver(false);
 }
 
 void RowQueue::flushIfDue()
 {
-    if (std::chrono::steady_clock::now() - m_lastHandOver >= m_maxDelay)
+    if (hasLocal() && std::chrono::steady_clock::now() - m_lastHandOver >= m_maxDelay)
         handOver(false);
+}
+
+bool RowQueue::hasLocal() const
+{
+    return !m_localRows.empty() || m_localHasStatus;
 }
 
 void RowQueue::handOver(bool finished)
 {
     m_lastHandOver = std::chrono::steady_clock::now();
-    if (m_localRows.empty() && !m_localHasStatus && !finished)
-        return;
     std::function<void()> notify;
     {
         std::lock_guard lock(m_mutex);
@@ -107,7 +113,7 @@ void RowQueue::handOver(bool finished)
                 m_hasStatus = true;
             }
             m_finished = m_finished || finished;
-            if (!m_notified) {
+            if (!m_notified && (!m_rows.empty() || m_hasStatus || m_finished)) {
                 m_notified = true;
                 notify = m_notify;
             }

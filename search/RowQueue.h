@@ -63,6 +63,7 @@ public:
 
 private:
     void flushIfDue();
+    bool hasLocal() const;
     void handOver(bool finished);
 
     const std::size_t m_maxRows;
