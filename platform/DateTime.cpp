@@ -35,11 +35,14 @@ void civilFromDays(std::int64_t z, int& year, int& month, int& day)
     year = static_cast<int>(y + (month <= 2 ? 1 : 0));
 }
 
-bool isLeap(int y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
+bool isLeap(int y)
+{
+    return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
+}
 
 int daysInMonth(int y, int m)
 {
-    static constexpr int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    static constexpr int days[] = { 31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31 };
     return m == 2 && isLeap(y) ? 29 : days[m - 1];
 }
 
@@ -77,8 +80,10 @@ bool expect(std::string_view text, std::size_t& pos, char c)
 
 DateTime DateTime::fromCalendar(const CalendarTime& f)
 {
-    const std::int64_t days = daysFromCivil(f.year, static_cast<unsigned>(f.month), static_cast<unsigned>(f.day)) - ZeroDay;
-    const std::int64_t ms = ((static_cast<std::int64_t>(f.hour) * 60 + f.minute) * 60 + f.second) * 1000 + f.millisecond;
+    const std::int64_t days
+        = daysFromCivil(f.year, static_cast<unsigned>(f.month), static_cast<unsigned>(f.day)) - ZeroDay;
+    const std::int64_t ms
+        = ((static_cast<std::int64_t>(f.hour) * 60 + f.minute) * 60 + f.second) * 1000 + f.millisecond;
     return DateTime(days * MsecsPerDay + ms);
 }
 
@@ -111,8 +116,8 @@ std::optional<DateTime> DateTime::parse(std::string_view text)
     if (!readDigits(text, pos, 2, f.hour) || !expect(text, pos, ':') || !readDigits(text, pos, 2, f.minute)
         || !expect(text, pos, ':') || !readDigits(text, pos, 2, f.second) || pos != text.size())
         return std::nullopt;
-    if (f.year < 1 || f.month < 1 || f.month > 12 || f.day < 1 || f.day > daysInMonth(f.year, f.month)
-        || f.hour > 23 || f.minute > 59 || f.second > 59)
+    if (f.year < 1 || f.month < 1 || f.month > 12 || f.day < 1 || f.day > daysInMonth(f.year, f.month) || f.hour > 23
+        || f.minute > 59 || f.second > 59)
         return std::nullopt;
     return fromCalendar(f);
 }

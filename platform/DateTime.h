@@ -45,7 +45,10 @@ public:
     friend constexpr auto operator<=>(const DateTime&, const DateTime&) = default;
 
 private:
-    constexpr explicit DateTime(std::int64_t msecs) : m_msecs(msecs) {}
+    constexpr explicit DateTime(std::int64_t msecs)
+        : m_msecs(msecs)
+    {
+    }
     std::int64_t m_msecs = 0;
 };
 

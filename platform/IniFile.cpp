@@ -57,7 +57,7 @@ IniFile IniFile::parse(std::string_view text)
                     current = &s;
             }
             if (!current) {
-                ini.m_sections.push_back({std::string(name), {}});
+                ini.m_sections.push_back({ std::string(name), {} });
                 current = &ini.m_sections.back();
             }
             continue;

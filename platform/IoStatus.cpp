@@ -24,6 +24,9 @@ std::string ioErrorText(int code)
     }
 }
 
-std::string IoStatus::text() const { return ioErrorText(m_code); }
+std::string IoStatus::text() const
+{
+    return ioErrorText(m_code);
+}
 
 } // namespace nuvero::platform

@@ -10,7 +10,10 @@ namespace nuvero::platform {
 class IoStatus {
 public:
     IoStatus() = default;
-    explicit IoStatus(int code) : m_code(code) {}
+    explicit IoStatus(int code)
+        : m_code(code)
+    {
+    }
 
     static IoStatus success() { return IoStatus(); }
 

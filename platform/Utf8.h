@@ -25,4 +25,9 @@ bool isValid(std::string_view text);
 
 void append(std::string& out, char32_t code);
 
+// Simple case folding (capital to small letter) for the alphabets file names are written
+// in: Latin with its Western and Central European letters, Greek and Cyrillic. Other
+// characters come back unchanged. Used where names match "without regard to case".
+char32_t foldCase(char32_t code);
+
 } // namespace nuvero::utf8

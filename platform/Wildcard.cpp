@@ -1,18 +1,9 @@
 #include "platform/Platform.h"
 #include "platform/Utf8.h"
 
-#include <QChar>
-
 namespace nuvero::platform {
 
 namespace {
-
-char32_t fold(char32_t c)
-{
-    if (c < 0x80)
-        return (c >= 'A' && c <= 'Z') ? c + ('a' - 'A') : c;
-    return QChar::toCaseFolded(c);
-}
 
 // Decoded character for matching: invalid bytes keep a value above every code point so
 // that they only ever match themselves (or "?", "*").
@@ -20,7 +11,7 @@ char32_t at(std::string_view s, std::size_t pos, std::size_t& length)
 {
     const utf8::Char c = utf8::decode(s, pos);
     length = c.length;
-    return c.valid ? fold(c.code) : 0x110000 + c.code;
+    return c.valid ? utf8::foldCase(c.code) : 0x110000 + c.code;
 }
 
 } // namespace

@@ -1,14 +1,15 @@
 #!/usr/bin/env bash
 # Sets up, builds and runs every test headless: the normal build, the AddressSanitizer +
 # UndefinedBehaviorSanitizer build, and the ThreadSanitizer build of the threaded tests.
-# NUVERO_TEST_STAGES picks stages (default: "normal asan tsan").
+# Then the bounded fuzz runs (stage "fuzz"), and the Debian package is built, installed
+# and started (stage "package"). NUVERO_TEST_STAGES picks stages.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 "$here/scripts/setup.sh"
 
 export QT_QPA_PLATFORM=offscreen
 jobs=$(nproc)
-stages=${NUVERO_TEST_STAGES:-normal asan tsan}
+stages=${NUVERO_TEST_STAGES:-normal asan tsan fuzz package}
 
 build() { # name, extra cmake args...
   local dir="$here/build/$1"
@@ -33,6 +34,12 @@ for stage in $stages; do
       build tsan -DNUVERO_SANITIZE=thread -DNUVERO_BUILD_BENCH=OFF
       TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
         ctest --test-dir "$here/build/tsan" --output-on-failure -j "$jobs" -L threads
+      ;;
+    fuzz)
+      "$here/scripts/fuzz.sh"
+      ;;
+    package)
+      "$here/scripts/test-package.sh"
       ;;
     *)
       echo "unknown stage $stage" >&2

@@ -2,7 +2,10 @@
 
 namespace nuvero {
 
-SearchCriteria::SearchCriteria() : m_exclusions(std::make_shared<const Exclusions>()) {}
+SearchCriteria::SearchCriteria()
+    : m_exclusions(std::make_shared<const Exclusions>())
+{
+}
 
 void SearchCriteria::setExclusions(Exclusions items)
 {

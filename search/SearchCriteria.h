@@ -48,11 +48,11 @@ public:
     std::shared_ptr<const Exclusions> exclusions() const;
 
 private:
-    std::atomic<bool> m_afterDate{true};
-    std::atomic<int> m_timeKind{-1};
-    std::atomic<std::int64_t> m_threshold{0};
-    std::atomic<bool> m_rusNames{false};
-    std::atomic<int> m_sizeUnit{1};
+    std::atomic<bool> m_afterDate { true };
+    std::atomic<int> m_timeKind { -1 };
+    std::atomic<std::int64_t> m_threshold { 0 };
+    std::atomic<bool> m_rusNames { false };
+    std::atomic<int> m_sizeUnit { 1 };
     mutable std::mutex m_exclusionsMutex;
     std::shared_ptr<const Exclusions> m_exclusions;
 };

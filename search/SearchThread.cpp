@@ -1,7 +1,5 @@
 #include "search/SearchThread.h"
 
-#include <exception>
-
 namespace nuvero {
 
 SearchThread::SearchThread(const SearchCriteria& criteria, RowSink& sink, QObject* parent)
@@ -21,28 +19,10 @@ SearchThread::~SearchThread()
 
 void SearchThread::Execute()
 {
-    m_stats = {};
-    // Copies, so that the walk never reads a field the window might write.
-    const std::string roots = Roots + ";";
-    DirectoryWalk walk(m_criteria, m_sink, StopRequested, Mask, m_lister);
-
-    // Split one character at a time; nothing is trimmed, and an empty piece (";;", or the
-    // ";" that ends the roots text) is walked too and yields nothing.
-    std::string root;
-    for (char c : roots) {
-        if (c != ';') {
-            root.push_back(c);
-            continue;
-        }
-        const bool walked = walk.SearchRoot(root);
-        m_stats = walk.stats();
-        if (!walked) {
-            m_sink.finish(false);
-            return;
-        }
-        root.clear();
-    }
-    m_sink.finish(true);
+    // Roots and Mask are copied by the job before anything is walked.
+    SearchJob job(m_criteria, m_sink, StopRequested, m_lister);
+    job.run(Roots, Mask);
+    m_stats = job.stats();
 }
 
 void SearchThread::run()

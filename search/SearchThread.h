@@ -3,6 +3,7 @@
 #include "search/DirectoryWalk.h"
 #include "search/RowSink.h"
 #include "search/SearchCriteria.h"
+#include "search/SearchJob.h"
 
 #include <QThread>
 

@@ -7,8 +7,9 @@
 #include "platform/Platform.h"
 #include "search/RowSink.h"
 #include "search/SearchCriteria.h"
-#include "search/SearchThread.h"
+#include "search/SearchJob.h"
 
+#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
@@ -153,13 +154,12 @@ int main(int argc, char** argv)
     criteria.setExclusions(options->exclusions);
 
     StdoutSink sink;
-    // The job's body runs on this thread: the same code the window's worker runs.
-    nuvero::SearchThread job(criteria, sink);
-    job.Roots = options->roots;
-    job.Mask = options->mask;
+    // The body of the window's search job, run on this thread.
+    const std::atomic<bool> stop { false };
+    nuvero::SearchJob job(criteria, sink, stop);
 
     const auto start = std::chrono::steady_clock::now();
-    job.Execute();
+    job.run(options->roots, options->mask);
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 
     const auto& stats = job.stats();

@@ -4,7 +4,7 @@
 #include "platform/Platform.h"
 #include "search/DirectoryWalk.h"
 #include "search/SearchCriteria.h"
-#include "search/SearchThread.h"
+#include "search/SearchJob.h"
 #include "support/TempTree.h"
 #include "support/TestDrives.h"
 
@@ -41,10 +41,8 @@ protected:
     // Runs the job's body on this thread, as the worker would.
     void search(const std::string& roots, const std::string& mask = "*.*")
     {
-        SearchThread job(criteria, sink);
-        job.Roots = roots;
-        job.Mask = mask;
-        job.Execute();
+        std::atomic<bool> stop { false };
+        SearchJob(criteria, sink, stop).run(roots, mask);
     }
 
     // The listing entry of a file, read through the platform layer.
@@ -485,14 +483,12 @@ TEST_F(WalkTest, StopEndsTheWalkAtTheNextPollWithoutAnotherRow)
 
     for (std::size_t n = 1; n <= total; ++n) {
         sink = {};
-        SearchThread job(criteria, sink);
-        job.Roots = "c:;c:";
-        job.Mask = "*.*";
+        std::atomic<bool> stop { false };
         sink.onRow = [&](const ResultRow&, std::size_t count) {
             if (count == n)
-                job.StopRequested = true;
+                stop = true;
         };
-        job.Execute();
+        SearchJob(criteria, sink, stop).run("c:;c:", "*.*");
         EXPECT_EQ(sink.rows.size(), n);
         EXPECT_EQ(sink.finished, std::optional<bool>(false));
         EXPECT_EQ(sink.finishCalls, 1);
@@ -507,13 +503,12 @@ TEST_F(WalkTest, StopWhileAFolderStartsAllowsAtMostTheEntryInHand)
         tree.makeFile(f);
     for (std::size_t k = 1; k <= 3; ++k) {
         sink = {};
-        SearchThread job(criteria, sink);
-        job.Roots = "c:";
+        std::atomic<bool> stop { false };
         sink.onStatus = [&](const std::string&, std::size_t count) {
             if (count == k)
-                job.StopRequested = true;
+                stop = true;
         };
-        job.Execute();
+        SearchJob(criteria, sink, stop).run("c:", "*.*");
         // After the last status only the entry that was in hand when the stop came may
         // still become a row.
         const auto lastStatus = std::find_if(
@@ -524,10 +519,8 @@ TEST_F(WalkTest, StopWhileAFolderStartsAllowsAtMostTheEntryInHand)
     }
 
     sink = {};
-    SearchThread job(criteria, sink);
-    job.Roots = "c:";
-    job.StopRequested = true;
-    job.Execute();
+    std::atomic<bool> stop { true };
+    EXPECT_FALSE(SearchJob(criteria, sink, stop).run("c:", "*.*"));
     EXPECT_TRUE(sink.events.empty());
     EXPECT_EQ(sink.finished, std::optional<bool>(false));
 }

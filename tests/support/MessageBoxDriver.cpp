@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QPushButton>
 
 namespace nuvero::test {
 
@@ -19,7 +20,7 @@ void MessageBoxDriver::poll()
     if (!box || !box->isVisible() || box->property("nuveroTestSeen").toBool())
         return;
     box->setProperty("nuveroTestSeen", true);
-    Seen seen{box->windowTitle(), box->text(), box->icon(), !m_answers.empty()};
+    Seen seen { box->windowTitle(), box->text(), box->icon(), !m_answers.empty() };
     m_seen.push_back(seen);
     QAbstractButton* button = nullptr;
     if (!m_answers.empty()) {
@@ -27,7 +28,7 @@ void MessageBoxDriver::poll()
         m_answers.pop_front();
     }
     if (!button)
-        button = box->escapeButton() ? box->escapeButton() : box->defaultButton();
+        button = box->escapeButton() ? box->escapeButton() : static_cast<QAbstractButton*>(box->defaultButton());
     if (button)
         button->click();
     else

@@ -28,7 +28,11 @@ public:
     void answer(QMessageBox::StandardButton button) { m_answers.push_back(button); }
     const std::vector<Seen>& seen() const { return m_seen; }
     std::size_t pending() const { return m_answers.size(); }
-    void clear() { m_seen.clear(); m_answers.clear(); }
+    void clear()
+    {
+        m_seen.clear();
+        m_answers.clear();
+    }
 
 private:
     void poll();

@@ -57,7 +57,8 @@ TempTree::~TempTree()
 #else
     // Make every folder writable again first, so that read-only test folders go too.
     ::nftw(
-        m_root.c_str(), [](const char* p, const struct stat* st, int type, struct FTW*) {
+        m_root.c_str(),
+        [](const char* p, const struct stat* st, int type, struct FTW*) {
             if (type == FTW_D)
                 ::chmod(p, st->st_mode | S_IRWXU);
             return 0;
@@ -150,7 +151,7 @@ void TempTree::setTimes(std::string_view relative, std::time_t access, std::time
     (void)modify;
     throw std::runtime_error("setTimes is not available on Windows");
 #else
-    struct timespec times[2] = {{access, 0}, {modify, 0}};
+    struct timespec times[2] = { { access, 0 }, { modify, 0 } };
     if (::utimensat(AT_FDCWD, path(relative).c_str(), times, AT_SYMLINK_NOFOLLOW) != 0)
         fail("utimensat");
 #endif

@@ -1,0 +1,252 @@
+// The Linux side of the platform layer: the drive table, what a listing shows of links,
+// odd names and other drives, and paths far beyond PATH_MAX.
+
+#include "platform/Platform.h"
+#include "platform/posix/DriveTable.h"
+#include "platform/posix/MountTable.h"
+#include "support/TempTree.h"
+#include "support/TestDrives.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cstdlib>
+#include <fcntl.h>
+#include <map>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace nuvero::platform {
+namespace {
+
+std::map<std::string, DirEntry> listByName(const std::string& path)
+{
+    Folder folder = Folder::open(path);
+    EXPECT_TRUE(folder.isOpen()) << path;
+    std::vector<DirEntry> entries;
+    folder.readAll(entries);
+    std::map<std::string, DirEntry> byName;
+    for (auto& e : entries)
+        byName[e.name] = e;
+    return byName;
+}
+
+TEST(DriveTableTest, ParsesTheDrivesSection)
+{
+    const IniFile ini = IniFile::parse("[drives]\n"
+                                       "C=/srv/\n"
+                                       "c=/ignored/second/c\n" // letters without regard to case, first wins
+                                       "d=relative/path\n" // refused
+                                       "e=\n" // refused
+                                       "ff=/two/letters\n" // refused
+                                       "1=/digit\n" // refused
+                                       "g=/srv\n" // folder already taken by C:
+                                       "h=/home/ann\n"
+                                       "garbage line\n");
+    const DriveTable table = DriveTable::fromSettings(ini, "/home/ann");
+    EXPECT_EQ(table.hostFolder('c'), "/srv");
+    EXPECT_EQ(table.hostFolder('C'), "/srv");
+    EXPECT_FALSE(table.hostFolder('d').has_value());
+    EXPECT_FALSE(table.hostFolder('e').has_value());
+    EXPECT_FALSE(table.hostFolder('g').has_value());
+    EXPECT_EQ(table.hostFolder('h'), "/home/ann");
+    EXPECT_EQ(table.mask(), (1u << 2) | (1u << 7));
+}
+
+TEST(DriveTableTest, DefaultsToRootAndHome)
+{
+    const struct {
+        const char* ini;
+        const char* home;
+        std::uint32_t mask;
+    } cases[] = {
+        { "", "/home/ann", 0b1100 },
+        { "[drives]\nx=not absolute\n", "/home/ann", 0b1100 },
+        { "[other]\nc=/data\n", "/root", 0b1100 },
+        { "", "/", 0b0100 }, // home is the root itself: only C:
+        { "", "", 0b0100 },
+    };
+    for (const auto& c : cases) {
+        const DriveTable table = DriveTable::fromSettings(IniFile::parse(c.ini), c.home);
+        EXPECT_EQ(table.mask(), c.mask) << c.ini << " / " << c.home;
+        EXPECT_EQ(table.hostFolder('c'), "/");
+    }
+    EXPECT_EQ(DriveTable::fromSettings(IniFile::parse(""), "/home/ann/").hostFolder('d'), "/home/ann");
+}
+
+TEST(DriveTableTest, NestedRootsBelongToTheirOwnDrive)
+{
+    const DriveTable table = DriveTable::fromSettings(
+        IniFile::parse("[drives]\nc=/\nd=/home/ann\ne=/home/ann/music\nf=/home/annex\n"), "/home/ann");
+    EXPECT_EQ(table.nestedRoots('c'), (std::vector<std::string> { "/home/ann", "/home/ann/music", "/home/annex" }));
+    EXPECT_EQ(table.nestedRoots('d'), (std::vector<std::string> { "/home/ann/music" }));
+    EXPECT_TRUE(table.nestedRoots('f').empty());
+}
+
+TEST(MountTableTest, KeepsPseudoFileSystemsOnly)
+{
+    const MountTable table = MountTable::parse("22 1 0:21 / /proc rw,nosuid - proc proc rw\n"
+                                               "23 1 0:22 / /sys rw - sysfs sysfs rw\n"
+                                               "24 1 8:1 / / rw - ext4 /dev/sda1 rw\n"
+                                               "25 1 0:23 / /mnt/with\\040blank rw - devpts devpts rw\n"
+                                               "26 1 0:24 / /tmp rw - tmpfs tmpfs rw\n"
+                                               "broken line\n");
+    ASSERT_EQ(table.pseudoMounts().size(), 3u);
+    EXPECT_EQ(table.pseudoMounts()[0].mountPoint, "/proc");
+    EXPECT_EQ(table.pseudoMounts()[2].mountPoint, "/mnt/with blank");
+    EXPECT_TRUE(table.isPseudoDevice(table.pseudoMounts()[1].device));
+}
+
+class PosixPlatformTest : public testing::Test {
+protected:
+    test::TempTree tree;
+    test::TestDrives drives;
+};
+
+TEST_F(PosixPlatformTest, LinksAreListedAsReparsePointsAndNeverFollowed)
+{
+    drives.map({ { 'c', tree.root() } });
+    tree.makeFile("target.txt", "x");
+    tree.makeDir("dir");
+    tree.makeSymlink("to-file", "target.txt");
+    tree.makeSymlink("to-dir", "dir");
+    tree.makeSymlink("loop", "loop");
+    tree.makeSymlink("dangling", "nowhere");
+    tree.makeSymlink("to-root", "/");
+    const auto entries = listByName("c:\\");
+    for (const char* name : { "to-file", "to-dir", "loop", "dangling", "to-root" }) {
+        ASSERT_TRUE(entries.count(name)) << name;
+        EXPECT_EQ(entries.at(name).attributes, Attr::ReparsePoint) << name;
+        EXPECT_EQ(entries.at(name).size, 0u) << name;
+    }
+    EXPECT_EQ(openReadWriteTest("c:\\to-file").code(), IoCode::AccessDenied);
+    EXPECT_TRUE(deleteFile("c:\\to-file").ok()); // the link goes, its target stays
+    EXPECT_EQ(tree.read("target.txt"), "x");
+}
+
+TEST_F(PosixPlatformTest, ReadOnlyPipesAndBigSparseFiles)
+{
+    drives.map({ { 'c', tree.root() } });
+    tree.makeFile("ro.txt");
+    ASSERT_EQ(::chmod(tree.path("ro.txt").c_str(), 0444), 0);
+    tree.makeDir("ro-dir");
+    ASSERT_EQ(::chmod(tree.path("ro-dir").c_str(), 0555), 0);
+    ASSERT_EQ(::mkfifo(tree.path("pipe").c_str(), 0644), 0);
+    const int fd = ::open(tree.path("big").c_str(), O_CREAT | O_WRONLY, 0644);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(::ftruncate(fd, 5LL * 1024 * 1024 * 1024 + 7), 0);
+    ::close(fd);
+    const auto entries = listByName("c:\\");
+    EXPECT_EQ(entries.at("ro.txt").attributes, Attr::Archive | Attr::ReadOnly);
+    EXPECT_EQ(entries.at("ro-dir").attributes, Attr::Directory | Attr::ReadOnly);
+    EXPECT_EQ(entries.at("pipe").attributes, Attr::System);
+    EXPECT_EQ(entries.at("big").size, 5ULL * 1024 * 1024 * 1024 + 7);
+}
+
+TEST_F(PosixPlatformTest, NamesAreKeptAsTheirExactBytes)
+{
+    drives.map({ { 'c', tree.root() } });
+    const std::string latin1 = "caf\xE9"; // not UTF-8
+    const std::string cyrillic = "\xD0\x9F\xD0\xB0\xD0\xBF\xD0\xBA\xD0\xB0"; // Папка
+    tree.makeDir(latin1);
+    tree.makeFile(latin1 + "/inner\xFF.txt", "bytes");
+    tree.makeDir(cyrillic);
+    tree.makeFile("back\\slash.txt");
+    tree.makeFile("line\nbreak.txt");
+    const auto entries = listByName("c:\\");
+    EXPECT_TRUE(entries.count(latin1));
+    EXPECT_TRUE(entries.count(cyrillic));
+    EXPECT_TRUE(entries.count("line\nbreak.txt"));
+    EXPECT_FALSE(entries.count("back\\slash.txt")); // no program path can name it
+    const auto inner = listByName("c:\\" + latin1);
+    ASSERT_TRUE(inner.count("inner\xFF.txt"));
+    EXPECT_TRUE(moveFile("c:\\" + latin1 + "\\inner\xFF.txt", "c:\\" + latin1 + "\\renamed.txt").ok());
+    EXPECT_EQ(tree.read(latin1 + "/renamed.txt"), "bytes");
+    EXPECT_TRUE(deleteFile("c:\\" + latin1 + "\\renamed.txt").ok());
+    EXPECT_FALSE(tree.exists(latin1 + "/renamed.txt"));
+}
+
+TEST_F(PosixPlatformTest, AnotherDrivesFolderIsNeitherListedNorEntered)
+{
+    tree.makeDir("c-root/home/ann/docs");
+    tree.makeDir("c-root/home/annex");
+    drives.map({ { 'c', tree.path("c-root") }, { 'd', tree.path("c-root/home/ann") } });
+    const auto home = listByName("c:\\home");
+    EXPECT_FALSE(home.count("ann"));
+    EXPECT_TRUE(home.count("annex"));
+    EXPECT_FALSE(Folder::open("c:\\home\\ann").isOpen());
+    EXPECT_FALSE(Folder::open("c:\\home\\ann\\docs").isOpen());
+    EXPECT_TRUE(Folder::open("d:\\docs").isOpen());
+    EXPECT_EQ(logicalDrives(), 0b1100u);
+}
+
+TEST_F(PosixPlatformTest, PseudoFileSystemsStayOutOfTheRootDrive)
+{
+    drives.map({ { 'c', "/" } });
+    const MountTable mounts = MountTable::readSystem();
+    bool procIsPseudo = false;
+    for (const auto& m : mounts.pseudoMounts())
+        procIsPseudo = procIsPseudo || m.mountPoint == "/proc";
+    if (!procIsPseudo)
+        GTEST_SKIP() << "/proc is not mounted here";
+    EXPECT_FALSE(listByName("c:\\").count("proc"));
+    EXPECT_FALSE(Folder::open("c:\\proc").isOpen());
+    EXPECT_FALSE(Folder::open("c:\\proc\\self").isOpen());
+}
+
+TEST_F(PosixPlatformTest, FoldersFarBeyondPathMaxAreEnteredAndListed)
+{
+    drives.map({ { 'c', tree.root() } });
+    const std::string part(200, 'd');
+    int fd = ::open(tree.root().c_str(), O_RDONLY | O_DIRECTORY);
+    ASSERT_GE(fd, 0);
+    std::string path = "c:";
+    for (int depth = 0; depth < 30; ++depth) { // about 6,000 bytes
+        ASSERT_EQ(::mkdirat(fd, part.c_str(), 0755), 0);
+        const int next = ::openat(fd, part.c_str(), O_RDONLY | O_DIRECTORY);
+        ::close(fd);
+        ASSERT_GE(next, 0);
+        fd = next;
+        path += "\\" + part;
+    }
+    ASSERT_GE(::openat(fd, "deep.txt", O_CREAT | O_WRONLY, 0644), 0);
+    ::close(fd);
+    ASSERT_GT(path.size(), static_cast<std::size_t>(PATH_MAX));
+    const auto entries = listByName(path);
+    EXPECT_TRUE(entries.count("deep.txt"));
+}
+
+TEST_F(PosixPlatformTest, DrivesHaveDisplayNamesTypesAndReadiness)
+{
+    tree.makeDir("music");
+    const char* home = std::getenv("HOME");
+    drives.map(
+        { { 'c', "/" }, { 'd', home ? home : "/tmp" }, { 'e', tree.path("music") }, { 'f', tree.path("missing") } });
+    EXPECT_EQ(computerDisplayName(), "Computer");
+    EXPECT_EQ(driveDisplayName('c'), "File System (C:)");
+    if (home && std::string(home) != "/") {
+        EXPECT_EQ(driveDisplayName('d'), "Home (D:)");
+    }
+    EXPECT_EQ(driveDisplayName('e'), "music (E:)");
+    EXPECT_EQ(driveDisplayName('g'), "");
+    EXPECT_TRUE(driveReady('e'));
+    EXPECT_FALSE(driveReady('f'));
+    EXPECT_FALSE(driveReady('g'));
+    EXPECT_EQ(driveType('c'), DriveType::Fixed);
+    EXPECT_EQ(driveType('g'), DriveType::NoRootDir);
+    EXPECT_EQ(logicalDrives(), 0b111100u);
+}
+
+TEST_F(PosixPlatformTest, SettingsFileLivesInTheConfigurationFolder)
+{
+    drives.writeSettings("[s]\na=04.12.2026 14:30:05\n");
+    EXPECT_EQ(settingsFilePath(), drives.configHome() + "/nuvero/lamer.Ini");
+    EXPECT_EQ(readProfileString("s", "a", "error"), "04.12.2026 14:30:05");
+    EXPECT_EQ(readProfileString("s", "b", "error"), "error");
+    drives.removeSettings();
+    EXPECT_EQ(readProfileString("s", "a", "error"), "error");
+    EXPECT_EQ(logicalDrives() & 0b100u, 0b100u); // the default table
+}
+
+} // namespace
+} // namespace nuvero::platform
