@@ -23,7 +23,7 @@ walk=${NUVERO_WALK:-$here/build/bench/search/nuvero-walk}
 tree=${NUVERO_BENCH_TREE:-/tmp/nuvero-bench-tree}
 threshold_walk=${NUVERO_BENCH_THRESHOLD:-"02.05.2024 00:00:00"}
 # The same moment for find and bfs.
-threshold_find=$(echo "$threshold_walk" | sed -E 's/^(..)\.(..)\.(....) (.*)$/\3-\2-\1 \4/')
+threshold_find=$(echo "$threshold_walk" | sed -E 's/^(..)\.(..)\.(....) +(.*)$/\3-\2-\1T\4/')
 
 [ -x "$walk" ] || { echo "walk_bench: build nuvero-walk first ($walk)" >&2; exit 2; }
 command -v bfs >/dev/null || { echo "walk_bench: bfs is missing (apt-get install bfs)" >&2; exit 2; }
@@ -34,13 +34,19 @@ if [ ${#roots[@]} -eq 0 ]; then
   roots=("$tree" /usr)
 fi
 
-# Seconds taken by a command, its output thrown away.
+# "WALL CPU": wall-clock and processor (user + system) seconds of a command, its output
+# thrown away. The processor time is the steadier figure on a machine shared with others.
 timed() {
-  local start end
-  start=$(date +%s%N)
-  "$@" >/dev/null 2>&1
-  end=$(date +%s%N)
-  awk -v a="$start" -v b="$end" 'BEGIN { printf "%.4f", (b - a) / 1e9 }'
+  python3 - "$@" <<'PY'
+import os, resource, subprocess, sys, time
+before = resource.getrusage(resource.RUSAGE_CHILDREN)
+start = time.perf_counter()
+subprocess.run(sys.argv[1:], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+wall = time.perf_counter() - start
+after = resource.getrusage(resource.RUSAGE_CHILDREN)
+cpu = (after.ru_utime - before.ru_utime) + (after.ru_stime - before.ru_stime)
+print(f"{wall:.4f} {cpu:.4f}")
+PY
 }
 
 # calc EXPRESSION VAR=VALUE...: an awk expression over the given values.
@@ -58,19 +64,19 @@ entries_of() { find "$1" -mindepth 1 | wc -l; }
 
 echo "# walk_bench: $rounds rounds, threshold $threshold_walk ($threshold_find), $(nproc) cores"
 for root in "${roots[@]}"; do
-  run_find() { find "$root" -newermt "$threshold_find" -printf '%h\t%f\n'; }
-  run_bfs() { bfs "$root" -newerBt "$threshold_find" -printf '%h\t%f\n'; }
-  run_walk_changing() { "$walk" --drive "c=$root" --time-kind 1 --threshold "$threshold_walk" c:; }
-  run_walk_appearance() { "$walk" --drive "c=$root" --time-kind 0 --threshold "$threshold_walk" c:; }
+  cmd_find=(find "$root" -newermt "$threshold_find" -printf '%h\t%f\n')
+  cmd_bfs=(bfs "$root" -newerBt "$threshold_find" -printf '%h\t%f\n')
+  cmd_walk_changing=("$walk" --drive "c=$root" --time-kind 1 --threshold "$threshold_walk" c:)
+  cmd_walk_appearance=("$walk" --drive "c=$root" --time-kind 0 --threshold "$threshold_walk" c:)
 
   # Counts, also warming the caches.
   n_entries=$(entries_of "$root")
-  n_find_plain=$(run_find | wc -l)
+  n_find_plain=$("${cmd_find[@]}" | wc -l)
   n_find_same=$(find "$root" -mindepth 1 -name '.*' -prune -o ! -type l -newermt "$threshold_find" -printf '%h\t%f\n' | wc -l)
-  n_walk_changing=$(run_walk_changing 2>/dev/null | wc -l)
-  n_bfs_plain=$(run_bfs | wc -l)
+  n_walk_changing=$("${cmd_walk_changing[@]}" 2>/dev/null | wc -l)
+  n_bfs_plain=$("${cmd_bfs[@]}" | wc -l)
   n_bfs_same=$(bfs "$root" -mindepth 1 -name '.*' -prune -o ! -type l -newerBt "$threshold_find" -printf '%h\t%f\n' | wc -l)
-  n_walk_appearance=$(run_walk_appearance 2>/dev/null | wc -l)
+  n_walk_appearance=$("${cmd_walk_appearance[@]}" 2>/dev/null | wc -l)
   echo
   echo "## $root: $n_entries entries"
   echo "hits Changing:   find $n_find_plain (same skips: $n_find_same), nuvero-walk $n_walk_changing"
@@ -78,24 +84,31 @@ for root in "${roots[@]}"; do
   [ "$n_find_same" = "$n_walk_changing" ] || echo "WARNING: Changing counts differ"
   [ "$n_bfs_same" = "$n_walk_appearance" ] || echo "WARNING: Appearance counts differ"
 
-  t_find=() t_wc=() t_bfs=() t_wa=()
+  names=(find walk-changing bfs walk-appearance)
+  declare -A wall=() cpu=()
   for ((i = 0; i < rounds; i++)); do
-    t_find+=("$(timed run_find)")
-    t_wc+=("$(timed run_walk_changing)")
-    t_bfs+=("$(timed run_bfs)")
-    t_wa+=("$(timed run_walk_appearance)")
+    for name in "${names[@]}"; do
+      case $name in
+        find) result=$(timed "${cmd_find[@]}") ;;
+        bfs) result=$(timed "${cmd_bfs[@]}") ;;
+        walk-changing) result=$(timed "${cmd_walk_changing[@]}") ;;
+        walk-appearance) result=$(timed "${cmd_walk_appearance[@]}") ;;
+      esac
+      wall[$name]+="${result% *} "
+      cpu[$name]+="${result#* } "
+    done
   done
-  m_find=$(printf '%s\n' "${t_find[@]}" | median)
-  m_wc=$(printf '%s\n' "${t_wc[@]}" | median)
-  m_bfs=$(printf '%s\n' "${t_bfs[@]}" | median)
-  m_wa=$(printf '%s\n' "${t_wa[@]}" | median)
-  echo "| pair | reference s | nuvero-walk s | ratio | us/entry (ref / walk) |"
-  echo "|---|---|---|---|---|"
-  printf '| Changing vs find | %s | %s | %s | %s / %s |\n' "$m_find" "$m_wc" \
-    "$(calc 'w / r' w="$m_wc" r="$m_find")" "$(calc 't * 1e6 / n' t="$m_find" n="$n_entries")" \
-    "$(calc 't * 1e6 / n' t="$m_wc" n="$n_entries")"
-  printf '| Appearance vs bfs | %s | %s | %s | %s / %s |\n' "$m_bfs" "$m_wa" \
-    "$(calc 'w / r' w="$m_wa" r="$m_bfs")" "$(calc 't * 1e6 / n' t="$m_bfs" n="$n_entries")" \
-    "$(calc 't * 1e6 / n' t="$m_wa" n="$n_entries")"
-  echo "all rounds (s): find ${t_find[*]} | walk-changing ${t_wc[*]} | bfs ${t_bfs[*]} | walk-appearance ${t_wa[*]}"
+  med() { printf '%s\n' $1 | median; }
+  echo "| pair | reference wall s | nuvero-walk wall s | ratio wall | reference CPU s | nuvero-walk CPU s | ratio CPU | us/entry CPU (ref / walk) |"
+  echo "|---|---|---|---|---|---|---|---|"
+  row() { # label ref walk
+    local rw ww rc wc
+    rw=$(med "${wall[$2]}") ww=$(med "${wall[$3]}") rc=$(med "${cpu[$2]}") wc=$(med "${cpu[$3]}")
+    printf '| %s | %s | %s | %s | %s | %s | %s | %s / %s |\n' "$1" "$rw" "$ww" "$(calc 'w / r' w="$ww" r="$rw")" \
+      "$rc" "$wc" "$(calc 'w / r' w="$wc" r="$rc")" "$(calc 't * 1e6 / n' t="$rc" n="$n_entries")" \
+      "$(calc 't * 1e6 / n' t="$wc" n="$n_entries")"
+  }
+  row "Changing: nuvero-walk vs find" find walk-changing
+  row "Appearance: nuvero-walk vs bfs" bfs walk-appearance
+  for name in "${names[@]}"; do echo "  $name wall: ${wall[$name]}"; echo "  $name cpu:  ${cpu[$name]}"; done
 done
