@@ -1,0 +1,169 @@
+#include "export/ListFileWriter.h"
+#include "results/RowVector.h"
+#include "support/TempTree.h"
+#include "support/TestDrives.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace nuvero {
+namespace {
+
+TEST(ListFileWriter, NameColumn)
+{
+    struct Case {
+        std::string path;
+        int column;
+        std::size_t spaces;
+    };
+    const std::vector<Case> cases = {
+        { "", 50, 49 },
+        { std::string(8, 'p'), 50, 41 },
+        { std::string(39, 'p'), 50, 10 },
+        { std::string(40, 'p'), 50, 9 },
+        { std::string(41, 'p'), 60, 18 },
+        { std::string(50, 'p'), 60, 9 },
+        { std::string(51, 'p'), 70, 18 },
+        { std::string(125, 'p'), 140, 14 },
+        // Characters, not bytes: 8 Cyrillic letters are 16 bytes.
+        { "c:\\Папка", 50, 41 },
+        { "d:\\" + std::string(20, 'x') + "Документы\\Отчёты", 50, 10 },
+        { "d:\\" + std::string(22, 'x') + "Документы\\Отчёты", 60, 18 },
+        // An invalid byte counts as one character.
+        { "c:\\\xFF\xFE" + std::string(35, 'x'), 50, 9 },
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(ListFileWriter::nameColumn(c.path), c.column) << c.path;
+        std::string line;
+        ListFileWriter::appendLine(line, c.path, "Name5");
+        EXPECT_EQ(line, c.path + std::string(c.spaces, ' ') + "Name5 \r\n") << c.path;
+    }
+    std::string line;
+    ListFileWriter::appendLine(line, "c:\\data1", "a.txt");
+    EXPECT_EQ(line.size(), 55U + 2U);
+    EXPECT_EQ(line.find("a.txt"), 49U); // character 50
+}
+
+TEST(ListFileWriter, AutomaticFileName)
+{
+    struct Case {
+        CalendarTime time;
+        const char* name;
+    };
+    const std::vector<Case> cases = {
+        { { 2026, 12, 4, 14, 30, 5, 0 }, "d:\\fls114 30 05_04 12 2026" },
+        { { 2027, 3, 1, 9, 5, 7, 999 }, "d:\\fls109 05 07_01 03 2027" },
+        { { 2000, 1, 31, 0, 0, 0, 0 }, "d:\\fls100 00 00_31 01 2000" },
+        { { 2024, 2, 29, 23, 59, 59, 0 }, "d:\\fls123 59 59_29 02 2024" },
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(ListFileWriter::autoFileName(DateTime::fromCalendar(c.time)), c.name);
+}
+
+class ListFileWriterFiles : public ::testing::Test {
+protected:
+    void SetUp() override { m_drives.map({ { 'c', m_tree.root() }, { 'd', m_tree.path("d") } }); }
+
+    test::TempTree m_tree;
+    test::TestDrives m_drives;
+    test::RowVector m_rows;
+};
+
+TEST_F(ListFileWriterFiles, WritesEveryRowInListOrder)
+{
+    m_rows.add("c:\\b", "Отчёт.doc");
+    m_rows.add("c:\\", "a.txt");
+    m_rows.add("c:\\" + std::string(50, 'x'), "bad\xFF");
+    m_tree.makeFile("list.txt", std::string(10000, '#')); // replaced, not overwritten in part
+
+    const platform::IoStatus status = ListFileWriter::write("c:\\list.txt", m_rows);
+    EXPECT_TRUE(status.ok()) << status.text();
+    const std::string expected = "c:\\b" + std::string(45, ' ') + "Отчёт.doc \r\n" + "c:\\" + std::string(46, ' ')
+        + "a.txt \r\n" + "c:\\" + std::string(50, 'x') + std::string(16, ' ') + "bad\xFF \r\n";
+    EXPECT_EQ(m_tree.read("list.txt"), expected);
+}
+
+TEST_F(ListFileWriterFiles, EmptyListGivesAnEmptyFile)
+{
+    m_tree.makeFile("list.txt", "old contents");
+    EXPECT_TRUE(ListFileWriter::write("c:\\list.txt", m_rows).ok());
+    EXPECT_EQ(m_tree.read("list.txt"), "");
+}
+
+TEST_F(ListFileWriterFiles, ManyRowsArriveWhole)
+{
+    std::string expected;
+    for (int i = 0; i < 20000; ++i) {
+        m_rows.add("c:\\folder" + std::to_string(i % 97), "file" + std::to_string(i));
+        ListFileWriter::appendLine(expected, m_rows.rows.back().pathText(), m_rows.rows.back().name);
+    }
+    EXPECT_TRUE(ListFileWriter::write("c:\\big.txt", m_rows).ok());
+    const std::string written = m_tree.read("big.txt");
+    EXPECT_EQ(written.size(), expected.size());
+    EXPECT_TRUE(written == expected);
+    EXPECT_EQ(written.substr(written.size() - 2), "\r\n");
+}
+
+TEST_F(ListFileWriterFiles, AutomaticSave)
+{
+    m_tree.makeDir("d");
+    m_rows.add("c:\\data", "a.txt");
+    const DateTime threshold = DateTime::fromCalendar({ 2026, 12, 4, 14, 30, 5, 0 });
+
+    EXPECT_TRUE(ListFileWriter::saveList(false, threshold, m_rows).ok());
+    EXPECT_FALSE(m_tree.exists("d/fls114 30 05_04 12 2026"));
+
+    EXPECT_TRUE(ListFileWriter::saveList(true, threshold, m_rows).ok());
+    EXPECT_EQ(m_tree.read("d/fls114 30 05_04 12 2026"), "c:\\data" + std::string(42, ' ') + "a.txt \r\n");
+
+    // The same threshold again replaces the file.
+    m_rows.rows.clear();
+    EXPECT_TRUE(ListFileWriter::saveList(true, threshold, m_rows).ok());
+    EXPECT_EQ(m_tree.read("d/fls114 30 05_04 12 2026"), "");
+}
+
+TEST_F(ListFileWriterFiles, FailuresNameThePlatformError)
+{
+    m_tree.makeDir("folder");
+    m_rows.add("c:\\data", "a.txt");
+    struct Case {
+        const char* path;
+        const char* text;
+    };
+    const std::vector<Case> cases = {
+        { "c:\\folder", "File access denied" }, // a folder where the file should be
+        { "c:\\missing\\list.txt", "Invalid filename" }, // no such folder
+        { "q:\\list.txt", "Invalid filename" }, // drive not mapped
+    };
+    for (const Case& c : cases) {
+        const platform::IoStatus status = ListFileWriter::write(c.path, m_rows);
+        EXPECT_FALSE(status.ok()) << c.path;
+        EXPECT_EQ(status.text(), c.text) << c.path;
+    }
+    EXPECT_TRUE(m_tree.isDir("folder"));
+    // No drive D: here (the automatic save's drive): the save reports it.
+    m_drives.map({ { 'c', m_tree.root() } });
+    const platform::IoStatus status = ListFileWriter::saveList(true, DateTime(), m_rows);
+    EXPECT_EQ(status.text(), "Invalid filename");
+}
+
+// A device that accepts the file but no bytes: a full disk, for real. Small lists fail when
+// the file is closed, big ones while writing; both report it.
+TEST_F(ListFileWriterFiles, DiskFullIsReported)
+{
+    if (!std::filesystem::exists("/dev/full"))
+        GTEST_SKIP() << "no /dev/full";
+    m_drives.map({ { 'c', m_tree.root() }, { 'x', "/dev" } });
+    for (const int count : { 1, 30000 }) {
+        m_rows.rows.clear();
+        for (int i = 0; i < count; ++i)
+            m_rows.add("c:\\data", "file" + std::to_string(i));
+        EXPECT_EQ(ListFileWriter::write("x:\\full", m_rows).text(), "Disk full") << count;
+    }
+}
+
+} // namespace
+} // namespace nuvero
