@@ -38,6 +38,7 @@
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace nuvero {
 
@@ -93,6 +94,14 @@ TForm1::TForm1(QWidget* parent)
     setWindowTitle(QStringLiteral("Nuvero v.3.0"));
     setMinimumSize(528, 200);
     resize(535, 451);
+    // The window's controls are laid out in pixels for an 8-point font; the desktop's own
+    // family keeps the look native (Windows has its classic "MS Sans Serif").
+    QFont font = QApplication::font();
+#ifdef Q_OS_WIN
+    font.setFamily(QStringLiteral("MS Sans Serif"));
+#endif
+    font.setPointSize(8);
+    setFont(font);
     buildWindow();
     m_commandUi = std::make_unique<WindowCommandUi>(
         this, [this](const std::string& text) { setStatusText(1, toQString(text)); });
@@ -241,10 +250,17 @@ void TForm1::buildLists(QWidget* area)
     header->setSectionsClickable(true);
     header->setHighlightSections(false);
     header->setSectionResizeMode(0, QHeaderView::Stretch);
-    const int widths[] = { 0, 100, 120, 50, 35 };
+    // Column widths as laid out for the classic 8-point font; a wider desktop font gets
+    // enough room for the typical text of each column.
+    const QFontMetrics metrics = ListView1->fontMetrics();
+    const struct {
+        int width;
+        const char* typical;
+    } columns[] = { { 0, "" }, { 100, "" }, { 120, "30.12.2026  00:00:00" }, { 50, "1023 KBytes" }, { 35, "DIR" } };
     for (int c = 1; c < 5; ++c) {
         header->setSectionResizeMode(c, QHeaderView::Interactive);
-        header->resizeSection(c, widths[c]);
+        const int needed = metrics.horizontalAdvance(QString::fromLatin1(columns[c].typical)) + 16;
+        header->resizeSection(c, std::max(columns[c].width, needed));
     }
     connect(header, &QHeaderView::sectionClicked, this, &TForm1::ListView1ColumnClick);
     connect(m_results.get(), &QAbstractItemModel::rowsInserted, this, [this] { ListView1Insert(); });
