@@ -1,0 +1,42 @@
+#include "search/SearchThread.h"
+
+namespace nuvero {
+
+SearchThread::SearchThread(const SearchCriteria& criteria, RowSink& sink, QObject* parent)
+    : QThread(parent)
+    , m_criteria(criteria)
+    , m_sink(sink)
+{
+}
+
+SearchThread::~SearchThread()
+{
+    // Destroying a running QThread aborts the program; a job dropped while it runs is
+    // stopped and waited for instead.
+    StopRequested.store(true);
+    wait();
+}
+
+void SearchThread::Execute()
+{
+    // Roots and Mask are copied by the job before anything is walked.
+    SearchJob job(m_criteria, m_sink, StopRequested, m_lister);
+    job.run(Roots, Mask);
+    m_stats = job.stats();
+}
+
+void SearchThread::run()
+{
+    try {
+        Execute();
+    } catch (...) {
+        // An error on the worker ends it without a message and without "Finished"; rows
+        // found until then are still delivered.
+        try {
+            m_sink.finish(false);
+        } catch (...) {
+        }
+    }
+}
+
+} // namespace nuvero

@@ -1,0 +1,57 @@
+#pragma once
+
+#include "search/DirectoryWalk.h"
+#include "search/RowSink.h"
+#include "search/SearchCriteria.h"
+#include "search/SearchJob.h"
+
+#include <QThread>
+
+#include <atomic>
+#include <string>
+
+namespace nuvero {
+
+// The search job: walks every root of Roots, in the order written, on a worker thread of
+// its own, and writes what it finds to the sink. It never touches a widget.
+//
+// The window owns the object: it sets Roots and Mask, calls start(), and sets StopRequested
+// to stop it; it must wait() for a previous job before starting the next one. When every
+// root is walked, the job calls sink.finish(true) (the window then shows "Finished" and runs
+// its stop sequence); a stopped job ends at its next poll and only calls sink.finish(false).
+// An error inside the worker ends it the same silent way.
+class SearchThread : public QThread {
+    Q_OBJECT
+
+public:
+    // criteria and sink must outlive the job (the destructor waits for the worker).
+    SearchThread(const SearchCriteria& criteria, RowSink& sink, QObject* parent = nullptr);
+    ~SearchThread() override;
+
+    // Copied when the worker starts; set them before start().
+    std::string Roots;
+    std::string Mask;
+    // Set by any thread; polled by the worker. Harmless once the worker has ended.
+    std::atomic<bool> StopRequested { false };
+
+    // The worker's body: splits Roots at ";" and walks each root. run() calls it; tests may
+    // call it on their own thread. Errors propagate from here (run() catches them).
+    void Execute();
+
+    // Figures of the last Execute, for the driver and benchmarks; read after the worker ended.
+    const DirectoryWalk::Stats& stats() const { return m_stats; }
+
+    // Supplies the folder listings (default: read directly on the worker). Set before start().
+    void setFolderLister(FolderLister* lister) { m_lister = lister; }
+
+protected:
+    void run() override;
+
+private:
+    const SearchCriteria& m_criteria;
+    RowSink& m_sink;
+    FolderLister* m_lister = nullptr;
+    DirectoryWalk::Stats m_stats;
+};
+
+} // namespace nuvero

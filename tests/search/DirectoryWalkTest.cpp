@@ -1,0 +1,571 @@
+#include "RecordingSink.h"
+#include "WalkTreeSupport.h"
+
+#include "platform/Platform.h"
+#include "search/DirectoryWalk.h"
+#include "search/SearchCriteria.h"
+#include "search/SearchJob.h"
+#include "support/TempTree.h"
+#include "support/TestDrives.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace nuvero {
+namespace {
+
+using test::RecordingSink;
+
+constexpr std::int64_t TicksPerSecond = 10000000;
+constexpr std::int64_t UnixEpochTicks = 11644473600LL * TicksPerSecond;
+
+platform::FileTime fileTimeOf(std::time_t seconds, long nanoseconds = 0)
+{
+    return { UnixEpochTicks + static_cast<std::int64_t>(seconds) * TicksPerSecond + nanoseconds / 100 };
+}
+
+class WalkTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        drives.map({ { 'c', tree.root() } });
+        // Without the time test every entry that may be a row is one.
+        criteria.setAfterDate(false);
+    }
+
+    // Runs the job's body on this thread, as the worker would.
+    void search(const std::string& roots, const std::string& mask = "*.*")
+    {
+        std::atomic<bool> stop { false };
+        SearchJob(criteria, sink, stop).run(roots, mask);
+    }
+
+    // The listing entry of a file, read through the platform layer.
+    platform::DirEntry entryOf(const std::string& folder, const std::string& name)
+    {
+        platform::Folder f = platform::Folder::open(folder);
+        std::vector<platform::DirEntry> entries;
+        EXPECT_TRUE(f.isOpen());
+        f.readAll(entries);
+        for (auto& e : entries) {
+            if (e.name == name)
+                return e;
+        }
+        ADD_FAILURE() << name << " not listed in " << folder;
+        return {};
+    }
+
+    const ResultRow* row(const std::string& name) const
+    {
+        for (const auto& r : sink.rows) {
+            if (r.name == name)
+                return &r;
+        }
+        return nullptr;
+    }
+
+    bool hasRow(const std::string& key) const
+    {
+        const auto keys = sink.rowKeys();
+        return std::find(keys.begin(), keys.end(), key) != keys.end();
+    }
+
+    test::TempTree tree;
+    test::TestDrives drives;
+    SearchCriteria criteria;
+    RecordingSink sink;
+};
+
+// ---- order and roots ----------------------------------------------------------------------
+
+TEST_F(WalkTest, WalksLevelByLevelInListingOrder)
+{
+    for (const char* f : { "top.txt", "a/fa.txt", "a/a1/deep.txt", "a/a1/a11/deeper.txt", "a/a2/x", "b/fb.txt",
+             "b/b1/y", "b/b2/b21/z", "c/k", "Ж/файл" })
+        tree.makeFile(f);
+    tree.makeDir("empty");
+
+    search("c:");
+    const auto expected = test::expectedWalk(tree.root(), "c:\\");
+    EXPECT_EQ(sink.rowKeys(), expected.rows);
+    EXPECT_EQ(sink.statuses, expected.folders);
+    EXPECT_EQ(sink.finished, std::optional<bool>(true));
+
+    // Whatever the listing order, a deeper folder never comes before a shallower one.
+    std::size_t depth = 0;
+    for (const auto& status : sink.statuses) {
+        const auto d = static_cast<std::size_t>(std::count(status.begin(), status.end(), '\\'));
+        EXPECT_GE(d, depth) << status;
+        depth = std::max(depth, d);
+    }
+    // Rows of one folder share one Path text.
+    for (const auto& a : sink.rows) {
+        for (const auto& b : sink.rows) {
+            if (a.pathText() == b.pathText()) {
+                EXPECT_EQ(a.path.get(), b.path.get());
+            }
+        }
+    }
+}
+
+TEST_F(WalkTest, RootsAreWalkedInTheOrderWritten)
+{
+    test::TempTree other;
+    other.makeFile("d1/in-d.txt");
+    tree.makeFile("one/in-one.txt");
+    tree.makeFile("two/in-two.txt");
+    drives.map({ { 'c', tree.root() }, { 'd', other.root() } });
+
+    search("c:\\two;d:;c:\\one");
+    EXPECT_EQ(sink.rowKeys(),
+        (std::vector<std::string> { "c:\\two|in-two.txt", "d:\\|d1", "d:\\d1|in-d.txt", "c:\\one|in-one.txt" }));
+    EXPECT_EQ(sink.statuses, (std::vector<std::string> { "c:\\two", "d:\\", "d:\\d1", "c:\\one" }));
+}
+
+TEST_F(WalkTest, RootTypedWithSeparatorKeepsItAndNeverDoublesIt)
+{
+    tree.makeFile("Temp/f.txt");
+    tree.makeFile("Temp/Sub/g.txt");
+
+    search("C:\\Temp\\");
+    EXPECT_TRUE(hasRow("C:\\Temp\\|f.txt"));
+    EXPECT_TRUE(hasRow("C:\\Temp\\|Sub"));
+    EXPECT_TRUE(hasRow("C:\\Temp\\Sub|g.txt"));
+    EXPECT_EQ(sink.statuses, (std::vector<std::string> { "C:\\Temp\\", "C:\\Temp\\Sub" }));
+}
+
+TEST_F(WalkTest, DriveRootIsCompleted)
+{
+    tree.makeFile("data/f.txt");
+    tree.makeFile("g.txt");
+    search("c:");
+    EXPECT_TRUE(hasRow("c:\\|g.txt"));
+    EXPECT_TRUE(hasRow("c:\\data|f.txt"));
+    EXPECT_EQ(sink.statuses.front(), "c:\\");
+}
+
+TEST_F(WalkTest, RootsThatCannotBeEnteredYieldNothing)
+{
+    tree.makeFile("file.txt");
+    tree.makeFile("real/r.txt");
+    for (const char* roots : { "", ";", ";;", "c:\\missing", "q:", "c:\\file.txt", " c:", "c:\\real\\..\\missing" }) {
+        sink = {};
+        search(roots);
+        EXPECT_TRUE(sink.rows.empty()) << '"' << roots << '"';
+        EXPECT_TRUE(sink.statuses.empty()) << '"' << roots << '"';
+        EXPECT_EQ(sink.finished, std::optional<bool>(true)) << '"' << roots << '"';
+    }
+    // The next root is walked as usual.
+    sink = {};
+    search("c:\\missing;;c:\\real");
+    EXPECT_EQ(sink.rowKeys(), (std::vector<std::string> { "c:\\real|r.txt" }));
+    EXPECT_EQ(sink.statuses, (std::vector<std::string> { "c:\\real" }));
+}
+
+// ---- mask, names and attributes -------------------------------------------------------------
+
+TEST_F(WalkTest, MaskFiltersRowsButEverySubfolderIsWalked)
+{
+    tree.makeFile("a.txt");
+    tree.makeFile("b.log");
+    tree.makeFile("sub/deep/c.TXT");
+    tree.makeFile("sub/d.dat");
+    tree.makeDir("notes.txt");
+
+    search("c:", "*.txt");
+    std::vector<std::string> keys = sink.rowKeys();
+    std::sort(keys.begin(), keys.end());
+    EXPECT_EQ(keys, (std::vector<std::string> { "c:\\sub\\deep|c.TXT", "c:\\|a.txt", "c:\\|notes.txt" }));
+    ASSERT_NE(row("notes.txt"), nullptr);
+    EXPECT_EQ(row("notes.txt")->dirText(), "DIR");
+    EXPECT_EQ(row("a.txt")->dirText(), " ");
+    EXPECT_EQ(sink.statuses.size(), 4u); // c:\, notes.txt, sub, sub\deep
+
+    sink = {};
+    search("c:", "");
+    EXPECT_TRUE(sink.rows.empty());
+    EXPECT_EQ(sink.statuses.size(), 4u);
+
+    sink = {};
+    search("c:", "?.log");
+    EXPECT_EQ(sink.rowKeys(), (std::vector<std::string> { "c:\\|b.log" }));
+}
+
+TEST_F(WalkTest, DotNamesAreNeverRowsAndNeverEntered)
+{
+    tree.makeFile(".profile");
+    tree.makeFile(".git/config");
+    tree.makeFile("a/.hidden/inside.txt");
+    tree.makeFile("a/seen.txt");
+
+    search("c:");
+    EXPECT_EQ(sink.rowKeys(), (std::vector<std::string> { "c:\\|a", "c:\\a|seen.txt" }));
+    EXPECT_EQ(sink.statuses, (std::vector<std::string> { "c:\\", "c:\\a" }));
+}
+
+TEST_F(WalkTest, LinksAreNeverRowsNorEnteredAndLowFlagsPass)
+{
+    tree.makeFile("target/t.txt");
+    tree.makeFile("plain.txt");
+    tree.makeFile("readonly.txt");
+    tree.makeFile("rofolder/inner.txt");
+    tree.makeSymlink("dirlink", tree.path("target"));
+    tree.makeSymlink("filelink", tree.path("plain.txt"));
+    tree.makeSymlink("dangling", tree.path("nowhere"));
+    ASSERT_EQ(::chmod(tree.path("readonly.txt").c_str(), 0444), 0);
+    ASSERT_EQ(::chmod(tree.path("rofolder").c_str(), 0555), 0);
+
+    search("c:");
+    for (const char* link : { "dirlink", "filelink", "dangling" })
+        EXPECT_EQ(row(link), nullptr) << link;
+    EXPECT_EQ(std::count(sink.statuses.begin(), sink.statuses.end(), "c:\\dirlink"), 0);
+    EXPECT_EQ(
+        std::count_if(sink.rows.begin(), sink.rows.end(), [](const ResultRow& r) { return r.name == "t.txt"; }), 1);
+
+    ASSERT_NE(row("readonly.txt"), nullptr);
+    EXPECT_EQ(row("readonly.txt")->dirText(), " ");
+    ASSERT_NE(row("rofolder"), nullptr);
+    EXPECT_EQ(row("rofolder")->dirText(), " "); // a folder, but not the bare directory flag
+    EXPECT_TRUE(hasRow("c:\\rofolder|inner.txt"));
+    ASSERT_NE(row("target"), nullptr);
+    EXPECT_EQ(row("target")->dirText(), "DIR");
+}
+
+TEST_F(WalkTest, RowsHoldTheExactNameBytes)
+{
+    const std::string broken = "bad\xFF\xFEname";
+    tree.makeFile(broken);
+    tree.makeFile("Привет.txt", std::string(1536, 'x'));
+    search("c:");
+    ASSERT_NE(row(broken), nullptr);
+    ASSERT_NE(row("Привет.txt"), nullptr);
+    EXPECT_EQ(row("Привет.txt")->size, "1 KBytes");
+}
+
+// ---- sizes ------------------------------------------------------------------------------------
+
+TEST_F(WalkTest, SizesAreFullSizesInTheUnitOfTheMoment)
+{
+    const auto makeSized = [&](const char* name, off_t size) {
+        tree.makeFile(name);
+        ASSERT_EQ(::truncate(tree.path(name).c_str(), size), 0);
+    };
+    makeSized("five-million", 5000000);
+    makeSized("big", (5LL << 30) + 1); // sparse: takes no room
+    makeSized("almost-k", 1023);
+    tree.makeDir("folder");
+
+    struct Case {
+        SizeUnit unit;
+        const char* name;
+        const char* text;
+    };
+    for (const Case& c :
+        { Case { SizeUnit::MBytes, "five-million", "4 MBytes" }, Case { SizeUnit::GBytes, "big", "5 GBytes" },
+            Case { SizeUnit::Bytes, "big", "5368709121 bytes" }, Case { SizeUnit::KBytes, "almost-k", "0 KBytes" },
+            Case { SizeUnit::KBytes, "folder", "0 KBytes" }, Case { SizeUnit::Bytes, "folder", "0 bytes" } }) {
+        sink = {};
+        criteria.setSizeUnit(c.unit);
+        search("c:");
+        ASSERT_NE(row(c.name), nullptr);
+        EXPECT_EQ(row(c.name)->size, c.text) << c.name;
+    }
+}
+
+// ---- times ------------------------------------------------------------------------------------
+
+TEST_F(WalkTest, ThresholdIsStrictToTheSecondForWriteAndAccessTimes)
+{
+    const std::time_t base = 1700000000; // 14 Nov 2023
+    tree.makeFile("f");
+    const platform::LocalTimeConverter converter;
+
+    struct Case {
+        TimeKind kind;
+        long nanoseconds; // of the compared time; the other time lies years earlier
+        std::int64_t thresholdMs; // relative to the compared time's whole second
+        bool hit;
+    };
+    for (const Case& c : { Case { TimeKind::Changing, 0, 0, false }, Case { TimeKind::Changing, 0, -1000, true },
+             Case { TimeKind::Changing, 0, -1, true }, Case { TimeKind::Changing, 999999999, 0, false },
+             Case { TimeKind::Changing, 0, 1000, false }, Case { TimeKind::Access, 0, 0, false },
+             Case { TimeKind::Access, 0, -1000, true }, Case { TimeKind::Access, 500000000, 0, false } }) {
+        const timespec compared { base, c.nanoseconds };
+        const timespec other { base - 5 * 365 * 86400, 0 };
+        const timespec times[2]
+            = { c.kind == TimeKind::Access ? compared : other, c.kind == TimeKind::Access ? other : compared };
+        ASSERT_EQ(::utimensat(AT_FDCWD, tree.path("f").c_str(), times, AT_SYMLINK_NOFOLLOW), 0);
+        const DateTime moment = converter.toDateTime(fileTimeOf(base));
+
+        sink = {};
+        criteria.setAfterDate(true);
+        criteria.setTimeKind(static_cast<int>(c.kind));
+        criteria.setThreshold(moment.addMsecs(c.thresholdMs));
+        search("c:");
+        const ResultRow* r = row("f");
+        EXPECT_EQ(r != nullptr, c.hit) << static_cast<int>(c.kind) << " ns " << c.nanoseconds << " ms "
+                                       << c.thresholdMs;
+        if (r) {
+            EXPECT_EQ(r->timeText(), moment.rowText());
+        }
+    }
+}
+
+TEST_F(WalkTest, AppearanceComparesCreationTimeForEveryOtherKind)
+{
+    tree.makeFile("f");
+    const timespec old[2] = { { 1000000000, 0 }, { 1000000000, 0 } }; // 2001
+    ASSERT_EQ(::utimensat(AT_FDCWD, tree.path("f").c_str(), old, AT_SYMLINK_NOFOLLOW), 0);
+    const DateTime created = platform::LocalTimeConverter().toDateTime(entryOf("c:\\", "f").creationTime);
+    ASSERT_GT(created, DateTime::fromCalendar({ 2020, 1, 1 }));
+
+    criteria.setAfterDate(true);
+    struct Case {
+        int kind;
+        std::int64_t thresholdMs;
+        bool hit;
+    };
+    for (const Case& c : { Case { 0, 0, false }, Case { 0, -1000, true }, Case { -1, -1000, true },
+             Case { 7, -1000, true }, Case { -1, 0, false }, Case { 1, -1000, false }, Case { 2, -1000, false } }) {
+        sink = {};
+        criteria.setTimeKind(c.kind);
+        criteria.setThreshold(created.addMsecs(c.thresholdMs));
+        search("c:");
+        EXPECT_EQ(row("f") != nullptr, c.hit) << "kind " << c.kind << " ms " << c.thresholdMs;
+        if (row("f")) {
+            EXPECT_EQ(row("f")->timeText(), created.rowText());
+        }
+    }
+}
+
+TEST_F(WalkTest, WithoutAfterDateEveryEntryIsAHitShownWithItsCreationTime)
+{
+    tree.makeFile("f");
+    const timespec old[2] = { { 1000000000, 0 }, { 1000000000, 0 } };
+    ASSERT_EQ(::utimensat(AT_FDCWD, tree.path("f").c_str(), old, AT_SYMLINK_NOFOLLOW), 0);
+    const DateTime created = platform::LocalTimeConverter().toDateTime(entryOf("c:\\", "f").creationTime);
+
+    criteria.setAfterDate(false);
+    criteria.setTimeKind(static_cast<int>(TimeKind::Changing));
+    criteria.setThreshold(DateTime::fromCalendar({ 9999, 1, 1 }));
+    search("c:");
+    ASSERT_NE(row("f"), nullptr);
+    EXPECT_EQ(row("f")->timeText(), created.rowText());
+}
+
+// ---- names ------------------------------------------------------------------------------------
+
+TEST_F(WalkTest, RusNamesKeepsOnlyNamesWithBasicCyrillicLetters)
+{
+    for (const char* name : { "Ё.txt", "ёЁ", "А.txt", "plain.txt", "ёжик", "\xC0\xE0" })
+        tree.makeFile(name);
+    tree.makeFile("Папка/inner.txt");
+
+    criteria.setRusNames(true);
+    search("c:");
+    std::vector<std::string> names;
+    for (const auto& r : sink.rows)
+        names.push_back(r.name);
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string> { "А.txt", "Папка", "ёжик" })); // byte order
+    EXPECT_EQ(sink.statuses.size(), 2u); // the folder is searched although its files fail
+}
+
+// ---- exclusions -------------------------------------------------------------------------------
+
+TEST_F(WalkTest, ExclusionsSkipFoldersWithEverythingBelow)
+{
+    for (const char* f : { "temp/t.txt", "temp/sub/x.txt", "temporary/y.txt", "other/z.txt", "Папка/p.txt" })
+        tree.makeFile(f);
+
+    struct Case {
+        std::vector<std::string> items;
+        const char* roots;
+        std::vector<std::string> present;
+        std::vector<std::string> absent;
+    };
+    const std::vector<Case> cases = {
+        { { "c:\\temp\\" }, "c:", { "c:\\temp|t.txt", "c:\\temp|sub", "c:\\temporary|y.txt" },
+            { "c:\\temp\\sub|x.txt" } },
+        { { "C:\\TEMP" }, "c:", { "c:\\|temp", "c:\\|temporary", "c:\\other|z.txt" },
+            { "c:\\temp|t.txt", "c:\\temporary|y.txt" } },
+        { { "c:\\папка" }, "c:", { "c:\\Папка|p.txt" }, {} },
+        { { "c:\\Папка" }, "c:", { "c:\\|Папка" }, { "c:\\Папка|p.txt" } },
+        { { "c:\\nothing", "C:\\OTHER" }, "c:\\other;c:\\temp", { "c:\\temp|t.txt" }, { "c:\\other|z.txt" } },
+    };
+    for (const Case& c : cases) {
+        sink = {};
+        criteria.setExclusions(c.items);
+        search(c.roots);
+        for (const auto& key : c.present)
+            EXPECT_TRUE(hasRow(key)) << c.items.front() << ": " << key;
+        for (const auto& key : c.absent)
+            EXPECT_FALSE(hasRow(key)) << c.items.front() << ": " << key;
+    }
+
+    sink = {};
+    criteria.setExclusions({ "c:\\temp", "" });
+    search("c:");
+    EXPECT_TRUE(sink.rows.empty());
+    EXPECT_TRUE(sink.statuses.empty());
+    EXPECT_EQ(sink.finished, std::optional<bool>(true));
+}
+
+// ---- live criteria ----------------------------------------------------------------------------
+
+TEST_F(WalkTest, CriteriaChangedDuringTheWalkApplyFromTheNextEntry)
+{
+    for (int i = 0; i < 6; ++i)
+        tree.makeFile("f" + std::to_string(i), std::string(2048, 'x'));
+    tree.makeFile("sub/g");
+
+    // "Rus names" ticked while the first row is added: no Latin name after it.
+    sink.onRow = [&](const ResultRow&, std::size_t n) {
+        if (n == 1)
+            criteria.setRusNames(true);
+    };
+    search("c:");
+    EXPECT_EQ(sink.rows.size(), 1u);
+    EXPECT_EQ(sink.statuses.size(), 2u);
+
+    // A threshold in the future, with "After date:" ticked.
+    sink = {};
+    criteria.setRusNames(false);
+    sink.onRow = [&](const ResultRow&, std::size_t n) {
+        if (n == 2) {
+            criteria.setAfterDate(true);
+            criteria.setThreshold(DateTime::fromCalendar({ 9999, 1, 1 }));
+        }
+    };
+    search("c:");
+    EXPECT_EQ(sink.rows.size(), 2u);
+
+    // The size unit of every later row.
+    sink = {};
+    criteria.setAfterDate(false);
+    criteria.setSizeUnit(SizeUnit::KBytes);
+    sink.onRow = [&](const ResultRow&, std::size_t n) {
+        if (n == 1)
+            criteria.setSizeUnit(SizeUnit::Bytes);
+    };
+    search("c:\\", "f*");
+    ASSERT_EQ(sink.rows.size(), 6u);
+    EXPECT_EQ(sink.rows[0].size, "2 KBytes");
+    for (std::size_t i = 1; i < sink.rows.size(); ++i)
+        EXPECT_EQ(sink.rows[i].size, "2048 bytes");
+
+    // The exclusion list from the next folder on: the root's entries all come, "sub" is skipped.
+    sink = {};
+    criteria.setSizeUnit(SizeUnit::KBytes);
+    sink.onRow = [&](const ResultRow&, std::size_t n) {
+        if (n == 1)
+            criteria.setExclusions({ "c:\\sub" });
+    };
+    search("c:");
+    EXPECT_EQ(sink.rows.size(), 7u);
+    EXPECT_EQ(sink.statuses, (std::vector<std::string> { "c:\\" }));
+}
+
+// ---- stop ---------------------------------------------------------------------------------------
+
+TEST_F(WalkTest, StopEndsTheWalkAtTheNextPollWithoutAnotherRow)
+{
+    for (const char* f : { "a/1", "a/2", "a/3", "b/4", "b/5", "6", "7", "c/d/8", "c/d/9" })
+        tree.makeFile(f);
+    search("c:;c:");
+    const std::size_t total = sink.rows.size();
+    ASSERT_EQ(total, 2 * 13u);
+
+    for (std::size_t n = 1; n <= total; ++n) {
+        sink = {};
+        std::atomic<bool> stop { false };
+        sink.onRow = [&](const ResultRow&, std::size_t count) {
+            if (count == n)
+                stop = true;
+        };
+        SearchJob(criteria, sink, stop).run("c:;c:", "*.*");
+        EXPECT_EQ(sink.rows.size(), n);
+        EXPECT_EQ(sink.finished, std::optional<bool>(false));
+        EXPECT_EQ(sink.finishCalls, 1);
+        ASSERT_FALSE(sink.events.empty());
+        EXPECT_TRUE(sink.events.back().isRow) << "nothing may follow the row that stopped the walk";
+    }
+}
+
+TEST_F(WalkTest, StopWhileAFolderStartsAllowsAtMostTheEntryInHand)
+{
+    for (const char* f : { "a/1", "a/2", "b/3", "b/4" })
+        tree.makeFile(f);
+    for (std::size_t k = 1; k <= 3; ++k) {
+        sink = {};
+        std::atomic<bool> stop { false };
+        sink.onStatus = [&](const std::string&, std::size_t count) {
+            if (count == k)
+                stop = true;
+        };
+        SearchJob(criteria, sink, stop).run("c:", "*.*");
+        // After the last status only the entry that was in hand when the stop came may
+        // still become a row.
+        const auto lastStatus = std::find_if(
+            sink.events.rbegin(), sink.events.rend(), [](const RecordingSink::Event& e) { return !e.isRow; });
+        EXPECT_LE(std::distance(sink.events.rbegin(), lastStatus), 1);
+        EXPECT_EQ(sink.statuses.size(), k);
+        EXPECT_EQ(sink.finished, std::optional<bool>(false));
+    }
+
+    sink = {};
+    std::atomic<bool> stop { true };
+    EXPECT_FALSE(SearchJob(criteria, sink, stop).run("c:", "*.*"));
+    EXPECT_TRUE(sink.events.empty());
+    EXPECT_EQ(sink.finished, std::optional<bool>(false));
+}
+
+// ---- limits ---------------------------------------------------------------------------------------
+
+TEST_F(WalkTest, ManyFoldersInOneRootAreAllWalked)
+{
+    // More folders than a fixed list of 32768 positions holds, each walked once. Made in
+    // memory where the system has a memory file system: 33,000 folders on disk take long.
+    const char* savedTmp = std::getenv("TMPDIR");
+    const std::string saved = savedTmp ? savedTmp : "";
+    if (::access("/dev/shm", W_OK) == 0)
+        ::setenv("TMPDIR", "/dev/shm", 1);
+    test::TempTree wide;
+    if (savedTmp)
+        ::setenv("TMPDIR", saved.c_str(), 1);
+    else
+        ::unsetenv("TMPDIR");
+    drives.map({ { 'c', wide.root() } });
+
+    const int count = 33000;
+    for (int i = 0; i < count; ++i)
+        ASSERT_EQ(::mkdir(wide.path("d" + std::to_string(i)).c_str(), 0755), 0);
+    wide.makeFile("d32999/last.txt");
+    search("c:", "last.txt");
+    EXPECT_EQ(sink.rowKeys(), (std::vector<std::string> { "c:\\d32999|last.txt" }));
+    EXPECT_EQ(sink.statuses.size(), static_cast<std::size_t>(count + 1));
+}
+
+TEST_F(WalkTest, TreeDeeperThanTheSystemPathLimitEndsCleanly)
+{
+    const std::string component(200, 'd');
+    const int depth = 30; // about 6000 bytes of path
+    test::makeChain(tree.root(), component, depth, "bottom.txt");
+    search("c:");
+    test::removeChain(tree.root(), component);
+
+    EXPECT_EQ(sink.finished, std::optional<bool>(true));
+    ASSERT_FALSE(sink.rows.empty());
+    EXPECT_LE(sink.rows.size(), static_cast<std::size_t>(depth + 1));
+    // Whatever depth the system let the walk reach, each row lies in the folder of the row before.
+    for (std::size_t i = 1; i < sink.rows.size(); ++i)
+        EXPECT_EQ(sink.rows[i].pathText(), DirectoryWalk::joinPath(sink.rows[i - 1].pathText(), sink.rows[i - 1].name));
+}
+
+} // namespace
+} // namespace nuvero

@@ -1,0 +1,212 @@
+#include "WalkTreeSupport.h"
+
+#include "search/RowQueue.h"
+#include "search/SearchCriteria.h"
+#include "search/SearchThread.h"
+#include "support/TempTree.h"
+#include "support/TestDrives.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <random>
+#include <stdexcept>
+
+namespace nuvero {
+namespace {
+
+using namespace std::chrono_literals;
+
+// Stands in for the window's thread: woken by the queue's notify callback, takes batches
+// and applies them in order.
+class FakeWindow {
+public:
+    explicit FakeWindow(RowQueue& queue)
+        : m_queue(queue)
+    {
+        m_queue.setNotify([this] {
+            std::lock_guard lock(m_mutex);
+            ++m_notifications;
+            m_notified = true;
+            m_wake.notify_one();
+        });
+    }
+
+    // Waits for a notification and applies what the queue holds; false after the timeout.
+    bool pump(std::chrono::milliseconds timeout = 20s)
+    {
+        {
+            std::unique_lock lock(m_mutex);
+            if (!m_wake.wait_for(lock, timeout, [&] { return m_notified; }))
+                return false;
+            m_notified = false;
+        }
+        apply(m_queue.take());
+        return true;
+    }
+
+    void apply(RowQueue::Batch batch)
+    {
+        if (batch.empty())
+            return;
+        EXPECT_FALSE(finished) << "nothing may come after finished";
+        for (auto& row : batch.rows)
+            rows.push_back(std::string(row.pathText()) + "|" + row.name);
+        if (batch.status)
+            status = *batch.status;
+        finished = finished || batch.finished;
+    }
+
+    int notifications()
+    {
+        std::lock_guard lock(m_mutex);
+        return m_notifications;
+    }
+
+    std::vector<std::string> rows;
+    std::string status;
+    bool finished = false;
+
+private:
+    RowQueue& m_queue;
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    bool m_notified = false;
+    int m_notifications = 0;
+};
+
+class SearchThreadTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        for (int d = 0; d < 30; ++d) {
+            for (int f = 0; f < 25; ++f)
+                tree.makeFile("d" + std::to_string(d) + "/s" + std::to_string(d % 4) + "/f" + std::to_string(f));
+        }
+        drives.map({ { 'c', tree.root() } });
+        criteria.setAfterDate(false);
+        expected = test::expectedWalk(tree.root(), "c:\\");
+        ASSERT_GT(expected.rows.size(), 800u);
+    }
+
+    bool isPrefixOfExpected(const std::vector<std::string>& rows) const
+    {
+        return rows.size() <= expected.rows.size() && std::equal(rows.begin(), rows.end(), expected.rows.begin());
+    }
+
+    test::TempTree tree;
+    test::TestDrives drives;
+    SearchCriteria criteria;
+    test::ExpectedWalk expected;
+};
+
+TEST_F(SearchThreadTest, DeliversEveryRowInOrderThenFinished)
+{
+    for (std::size_t batchRows : { std::size_t { 1000 }, std::size_t { 7 } }) {
+        RowQueue queue(batchRows, std::chrono::milliseconds(1));
+        FakeWindow window(queue);
+        SearchThread job(criteria, queue);
+        job.Roots = "c:";
+        job.Mask = "*.*";
+        job.start();
+        while (!window.finished)
+            ASSERT_TRUE(window.pump()) << "no notification within the timeout";
+        ASSERT_TRUE(job.wait(QDeadlineTimer(20000)));
+        window.apply(queue.take());
+        EXPECT_EQ(window.rows, expected.rows);
+        EXPECT_EQ(window.status, expected.folders.back());
+        EXPECT_GE(window.notifications(), 1);
+
+        // A stop request to an ended job changes nothing.
+        job.StopRequested = true;
+        EXPECT_TRUE(job.wait(QDeadlineTimer(20000)));
+        EXPECT_TRUE(queue.take().empty());
+    }
+}
+
+TEST_F(SearchThreadTest, StopAtRandomPointsEndsWithoutFinished)
+{
+    std::mt19937 random(20240601);
+    for (int round = 0; round < 25; ++round) {
+        const std::size_t stopAfter = round < 5 ? 0 : random() % (expected.rows.size() + 1);
+        RowQueue queue(1 + random() % 50, std::chrono::milliseconds(random() % 3));
+        FakeWindow window(queue);
+        SearchThread job(criteria, queue);
+        job.Roots = "c:;c:\\d1";
+        job.Mask = "*.*";
+        job.start();
+        if (stopAfter == 0) {
+            job.StopRequested = true;
+        } else {
+            while (window.rows.size() < stopAfter && !window.finished)
+                ASSERT_TRUE(window.pump());
+            job.StopRequested = true;
+        }
+        ASSERT_TRUE(job.wait(QDeadlineTimer(20000)));
+        window.apply(queue.take());
+        // Rows are always the walk's own order up to where it stopped.
+        std::vector<std::string> full = expected.rows;
+        const auto second = test::expectedWalk(tree.path("d1"), "c:\\d1");
+        full.insert(full.end(), second.rows.begin(), second.rows.end());
+        ASSERT_LE(window.rows.size(), full.size());
+        EXPECT_TRUE(std::equal(window.rows.begin(), window.rows.end(), full.begin())) << "round " << round;
+        if (window.finished) {
+            EXPECT_EQ(window.rows.size(), full.size()) << "finished only after every row";
+        }
+    }
+}
+
+TEST_F(SearchThreadTest, DestroyingARunningJobStopsIt)
+{
+    RowQueue queue;
+    {
+        SearchThread job(criteria, queue);
+        job.Roots = "c:;c:;c:;c:";
+        job.Mask = "*.*";
+        job.start();
+    }
+    const RowQueue::Batch batch = queue.take();
+    EXPECT_FALSE(batch.finished && batch.rows.size() < 4 * expected.rows.size());
+}
+
+// Fails on the third row, as a worker may fail anywhere.
+class FailingSink : public RowSink {
+public:
+    void addRow(ResultRow&&) override
+    {
+        std::lock_guard lock(mutex);
+        if (++rows == 3)
+            throw std::runtime_error("no room");
+    }
+    void setStatus(const SharedText&) override { }
+    void finish(bool completed) override
+    {
+        std::lock_guard lock(mutex);
+        finished = completed;
+        ++finishCalls;
+    }
+
+    std::mutex mutex;
+    int rows = 0;
+    std::optional<bool> finished;
+    int finishCalls = 0;
+};
+
+TEST_F(SearchThreadTest, AnErrorOnTheWorkerEndsItSilently)
+{
+    FailingSink sink;
+    SearchThread job(criteria, sink);
+    job.Roots = "c:";
+    job.Mask = "*.*";
+    job.start();
+    ASSERT_TRUE(job.wait(QDeadlineTimer(20000)));
+    std::lock_guard lock(sink.mutex);
+    EXPECT_EQ(sink.rows, 3);
+    EXPECT_EQ(sink.finished, std::optional<bool>(false));
+    EXPECT_EQ(sink.finishCalls, 1);
+}
+
+} // namespace
+} // namespace nuvero
