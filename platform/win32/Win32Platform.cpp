@@ -35,7 +35,13 @@ struct Resolved {
     std::wstring system;
 };
 
-bool driveBitSet(char letter);
+bool driveBitSet(char letter)
+{
+    const int index = (letter >= 'a' && letter <= 'z') ? letter - 'a'
+        : (letter >= 'A' && letter <= 'Z')             ? letter - 'A'
+                                                       : -1;
+    return index >= 0 && (::GetLogicalDrives() & (1u << index)) != 0;
+}
 
 // Drive letters that no drive has fail here, with the code Windows gives for them (Wine
 // would say "file not found").
@@ -54,14 +60,6 @@ std::optional<Resolved> resolve(std::string_view text, IoStatus* status = nullpt
 std::int64_t ticksOf(const FILETIME& t)
 {
     return static_cast<std::int64_t>((static_cast<std::uint64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime);
-}
-
-bool driveBitSet(char letter)
-{
-    const int index = (letter >= 'a' && letter <= 'z') ? letter - 'a'
-        : (letter >= 'A' && letter <= 'Z')             ? letter - 'A'
-                                                       : -1;
-    return index >= 0 && (::GetLogicalDrives() & (1u << index)) != 0;
 }
 
 std::wstring driveRoot(char letter)
