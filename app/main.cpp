@@ -1,11 +1,15 @@
+#include "app/TForm1.h"
+
 #include <QApplication>
-#include <QMainWindow>
+#include <QIcon>
 
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
-    QMainWindow window;
-    window.setWindowTitle(QStringLiteral("Nuvero v.3.0"));
-    window.show();
+    QApplication::setApplicationName(QStringLiteral("nuvero"));
+    QApplication::setDesktopFileName(QStringLiteral("nuvero"));
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("nuvero"), QIcon(QStringLiteral(":/nuvero.svg"))));
+    nuvero::TForm1 Form1;
+    Form1.show();
     return app.exec();
 }

@@ -1,0 +1,723 @@
+#include "app/TForm1.h"
+
+#include "app/MessageBoxes.h"
+#include "app/SaveDialog.h"
+#include "app/WindowCommandUi.h"
+#include "export/ListFileWriter.h"
+#include "folderpicker/TbsSkinSelectDirectoryDialog.h"
+#include "platform/Platform.h"
+#include "platform/QtText.h"
+#include "results/FileCommands.h"
+#include "results/PopupRule.h"
+#include "results/ResultsModel.h"
+#include "results/SortState.h"
+#include "search/RowQueue.h"
+#include "search/SearchThread.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDateTimeEdit>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFrame>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QShortcut>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QStyle>
+#include <QTableView>
+#include <QToolButton>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+namespace nuvero {
+
+namespace {
+
+const QString SearchCaption = QStringLiteral("Search");
+const QString StopCaption = QStringLiteral("Stop");
+
+// The pickers hold a plain local date-time; they run in UTC so that no daylight-saving
+// rule of the Qt side moves or refuses a value.
+QDateTime toQDateTime(const DateTime& value)
+{
+    const CalendarTime f = value.calendar();
+    return QDateTime(QDate(f.year, f.month, f.day), QTime(f.hour, f.minute, f.second, f.millisecond), Qt::UTC);
+}
+
+DateTime fromQDateTime(const QDateTime& value)
+{
+    const QDate d = value.date();
+    const QTime t = value.time();
+    return DateTime::fromCalendar({ d.year(), d.month(), d.day(), t.hour(), t.minute(), t.second(), t.msec() });
+}
+
+QFrame* makePanel(QWidget* parent, const char* name, int left, int top, int width, int height)
+{
+    auto* panel = new QFrame(parent);
+    panel->setObjectName(QString::fromLatin1(name));
+    panel->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    panel->setGeometry(left, top, width, height);
+    return panel;
+}
+
+template <typename T> T* place(T* widget, const char* name, int left, int top, int width = -1, int height = -1)
+{
+    widget->setObjectName(QString::fromLatin1(name));
+    if (width < 0) {
+        widget->adjustSize();
+        widget->move(left, top);
+    } else {
+        widget->setGeometry(left, top, width, height);
+    }
+    return widget;
+}
+
+} // namespace
+
+TForm1::TForm1(QWidget* parent)
+    : QMainWindow(parent)
+    , m_results(std::make_unique<ResultsModel>())
+    , m_queue(std::make_unique<RowQueue>())
+{
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QStringLiteral("Nuvero v.3.0"));
+    setMinimumSize(528, 200);
+    resize(535, 451);
+    buildWindow();
+    m_commandUi = std::make_unique<WindowCommandUi>(
+        this, [this](const std::string& text) { setStatusText(1, toQString(text)); });
+    m_commands = std::make_unique<FileCommands>(*m_results, *m_commandUi);
+    bsSkinSelectDirectoryDialog1 = new TbsSkinSelectDirectoryDialog(this);
+    bsSkinSelectDirectoryDialog1->setObjectName(QStringLiteral("bsSkinSelectDirectoryDialog1"));
+    SaveDialog1 = new SaveDialog(this);
+    FormCreate();
+}
+
+TForm1::~TForm1()
+{
+    // The worker reads m_criteria and writes m_queue: it must end before they go.
+    if (CurrentSearch) {
+        CurrentSearch->StopRequested = true;
+        m_queue->close();
+        CurrentSearch->wait();
+    }
+    delete SaveDialog1;
+}
+
+// ---- building the window ---------------------------------------------------------------
+
+void TForm1::buildWindow()
+{
+    auto* central = new QWidget(this);
+    auto* column = new QVBoxLayout(central);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+
+    Panel2 = new QFrame(central);
+    Panel2->setObjectName(QStringLiteral("Panel2"));
+    Panel2->setFixedHeight(105);
+    buildCriteriaStrip(Panel2);
+    column->addWidget(Panel2);
+
+    Panel1 = new QWidget(central);
+    Panel1->setObjectName(QStringLiteral("Panel1"));
+    buildLists(Panel1);
+    column->addWidget(Panel1, 1);
+    setCentralWidget(central);
+
+    auto* bar = statusBar();
+    bar->setObjectName(QStringLiteral("StatusBar1"));
+    bar->setSizeGripEnabled(true);
+    StatusPanel0 = new QLabel(bar);
+    StatusPanel0->setObjectName(QStringLiteral("StatusPanel0"));
+    StatusPanel0->setMinimumWidth(50);
+    StatusPanel1 = new QLabel(bar);
+    StatusPanel1->setObjectName(QStringLiteral("StatusPanel1"));
+    StatusPanel1->setMinimumWidth(50);
+    StatusPanel1->setTextFormat(Qt::PlainText);
+    // Panel 1 takes the rest of the width so that long folder paths can be read.
+    bar->addWidget(StatusPanel0);
+    bar->addWidget(StatusPanel1, 1);
+    buildMenus();
+    connectCriteria();
+}
+
+void TForm1::buildCriteriaStrip(QWidget* strip)
+{
+    Panel4 = makePanel(strip, "Panel4", 3, 8, 105, 92);
+    BitBtn2 = place(new QPushButton(SearchCaption, Panel4), "BitBtn2", 8, 5, 89, 33);
+    BitBtn2->setIcon(
+        QIcon::fromTheme(QStringLiteral("edit-find"), style()->standardIcon(QStyle::SP_FileDialogContentsView)));
+    CheckBox1 = place(new QCheckBox(QStringLiteral("After date:"), Panel4), "CheckBox1", 8, 42, 89, 17);
+    CheckBox1->setChecked(true);
+    ComboBox3 = place(new QComboBox(Panel4), "ComboBox3", 8, 64, 89, 21);
+    ComboBox3->setEditable(true);
+    ComboBox3->setInsertPolicy(QComboBox::NoInsert);
+    ComboBox3->setCompleter(nullptr);
+    ComboBox3->addItems({ QStringLiteral("Appearance"), QStringLiteral("Changing"), QStringLiteral("Access") });
+    ComboBox3->setCurrentIndex(-1);
+    ComboBox3->setEditText(QStringLiteral("Appearance"));
+
+    GroupBox1 = place(new QGroupBox(QStringLiteral("Date"), strip), "GroupBox1", 112, 3, 137, 97);
+    DateTimePicker1 = place(new QDateTimeEdit(GroupBox1), "DateTimePicker1", 16, 23, 105, 21);
+    DateTimePicker1->setTimeSpec(Qt::UTC);
+    DateTimePicker1->setDisplayFormat(QStringLiteral("dd.MM.yyyy"));
+    DateTimePicker1->setCalendarPopup(true);
+    DateTimePicker2 = place(new QDateTimeEdit(GroupBox1), "DateTimePicker2", 16, 63, 105, 21);
+    DateTimePicker2->setTimeSpec(Qt::UTC);
+    DateTimePicker2->setDisplayFormat(QStringLiteral("HH:mm:ss"));
+    for (auto* picker : { DateTimePicker1, DateTimePicker2 })
+        picker->setMinimumDateTime(QDateTime(QDate(1753, 1, 1), QTime(0, 0), Qt::UTC));
+
+    Panel5 = makePanel(strip, "Panel5", 253, 8, 156, 92);
+    Label1 = place(new QLabel(QStringLiteral("Search in:"), Panel5), "Label1", 8, 4);
+    ComboBox1 = place(new QComboBox(Panel5), "ComboBox1", 8, 18, 121, 21);
+    ComboBox1->setEditable(true);
+    ComboBox1->setInsertPolicy(QComboBox::NoInsert);
+    ComboBox1->setCompleter(nullptr);
+    SpeedButton1 = place(new QToolButton(Panel5), "SpeedButton1", 129, 19, 17, 18);
+    SpeedButton1->setText(QStringLiteral(">"));
+    QFont bold = SpeedButton1->font();
+    bold.setBold(true);
+    SpeedButton1->setFont(bold);
+    SpeedButton1->setFocusPolicy(Qt::NoFocus);
+    Label2 = place(new QLabel(QStringLiteral("Search for:"), Panel5), "Label2", 8, 44);
+    Edit2 = place(new QLineEdit(QStringLiteral("*.*"), Panel5), "Edit2", 8, 59, 137, 21);
+
+    Panel6 = makePanel(strip, "Panel6", 413, 8, 104, 92);
+    CheckBox2 = place(new QCheckBox(QStringLiteral("AutoSave"), Panel6), "CheckBox2", 8, 8, 89, 17);
+    RusCheck = place(new QCheckBox(QStringLiteral("Rus names"), Panel6), "RusCheck", 8, 28, 93, 17);
+    Label4 = place(new QLabel(QStringLiteral("Size in "), Panel6), "Label4", 16, 45);
+    ComboBox2 = place(new QComboBox(Panel6), "ComboBox2", 8, 59, 89, 21);
+    ComboBox2->addItems(
+        { QStringLiteral("bytes"), QStringLiteral("KBytes"), QStringLiteral("MBytes"), QStringLiteral("GBytes") });
+
+    // Keyboard order of the strip, then the two lists.
+    QWidget* order[] = { BitBtn2, CheckBox1, ComboBox3, DateTimePicker1, DateTimePicker2, ComboBox1, Edit2, CheckBox2,
+        ComboBox2, RusCheck };
+    for (std::size_t i = 0; i + 1 < std::size(order); ++i)
+        setTabOrder(order[i], order[i + 1]);
+
+    connect(BitBtn2, &QPushButton::clicked, this, &TForm1::BitBtn2Click);
+    connect(CheckBox1, &QCheckBox::toggled, this, &TForm1::CheckBox1Click);
+    connect(DateTimePicker1, &QDateTimeEdit::dateTimeChanged, this, &TForm1::DateTimePicker1Change);
+    connect(DateTimePicker2, &QDateTimeEdit::dateTimeChanged, this, &TForm1::DateTimePicker2Change);
+    connect(SpeedButton1, &QToolButton::clicked, this, &TForm1::SpeedButton1Click);
+}
+
+void TForm1::buildLists(QWidget* area)
+{
+    auto* layout = new QHBoxLayout(area);
+    layout->setContentsMargins(0, 0, 0, 0);
+    Splitter2 = new QSplitter(Qt::Horizontal, area);
+    Splitter2->setObjectName(QStringLiteral("Splitter2"));
+    Splitter2->setChildrenCollapsible(false);
+    layout->addWidget(Splitter2);
+
+    ListView1 = new QTableView(Splitter2);
+    ListView1->setObjectName(QStringLiteral("ListView1"));
+    ListView1->setModel(m_results.get());
+    ListView1->setSelectionBehavior(QAbstractItemView::SelectRows);
+    ListView1->setSelectionMode(QAbstractItemView::SingleSelection);
+    ListView1->setShowGrid(false);
+    ListView1->setWordWrap(false);
+    ListView1->setEditTriggers(QAbstractItemView::SelectedClicked | QAbstractItemView::EditKeyPressed);
+    ListView1->setContextMenuPolicy(Qt::CustomContextMenu);
+    // Rows of one fixed height: a million of them cost the view next to nothing.
+    ListView1->verticalHeader()->hide();
+    ListView1->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    ListView1->verticalHeader()->setDefaultSectionSize(ListView1->fontMetrics().height() + 4);
+    QHeaderView* header = ListView1->horizontalHeader();
+    header->setSectionsClickable(true);
+    header->setHighlightSections(false);
+    header->setSectionResizeMode(0, QHeaderView::Stretch);
+    const int widths[] = { 0, 100, 120, 50, 35 };
+    for (int c = 1; c < 5; ++c) {
+        header->setSectionResizeMode(c, QHeaderView::Interactive);
+        header->resizeSection(c, widths[c]);
+    }
+    connect(header, &QHeaderView::sectionClicked, this, &TForm1::ListView1ColumnClick);
+    connect(m_results.get(), &QAbstractItemModel::rowsInserted, this, [this] { ListView1Insert(); });
+    connect(m_results.get(), &QAbstractItemModel::rowsAboutToBeRemoved, this,
+        [this](const QModelIndex&, int first, int last) { ListView1Deletion(last - first + 1); });
+
+    Panel3 = new QWidget(Splitter2);
+    Panel3->setObjectName(QStringLiteral("Panel3"));
+    Panel3->setMinimumWidth(103);
+    auto* right = new QVBoxLayout(Panel3);
+    right->setContentsMargins(0, 0, 0, 0);
+    ListView2 = new QTreeWidget(Panel3);
+    ListView2->setObjectName(QStringLiteral("ListView2"));
+    ListView2->setColumnCount(1);
+    ListView2->setHeaderLabels({ QStringLiteral("Excluded paths") });
+    ListView2->setRootIsDecorated(false);
+    ListView2->setSelectionMode(QAbstractItemView::SingleSelection);
+    ListView2->setEditTriggers(QAbstractItemView::SelectedClicked | QAbstractItemView::EditKeyPressed);
+    ListView2->setSortingEnabled(false);
+    ListView2->header()->setSectionsClickable(false);
+    ListView2->header()->setStretchLastSection(true);
+    ListView2->setContextMenuPolicy(Qt::CustomContextMenu);
+    right->addWidget(ListView2);
+    Splitter2->setStretchFactor(0, 1);
+    Splitter2->setStretchFactor(1, 0);
+    Splitter2->setSizes({ width() - 107, 107 });
+
+    connect(ListView2, &QTreeWidget::itemChanged, this, [this] { publishExclusions(); });
+    connect(ListView2->model(), &QAbstractItemModel::rowsInserted, this, [this] { publishExclusions(); });
+    connect(ListView2->model(), &QAbstractItemModel::rowsRemoved, this, [this] { publishExclusions(); });
+}
+
+void TForm1::buildMenus()
+{
+    PopupMenu1 = new QMenu(this);
+    PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
+    const auto item = [](QMenu* menu, const char* name, const QString& caption) {
+        QAction* action = menu->addAction(caption);
+        action->setObjectName(QString::fromLatin1(name));
+        return action;
+    };
+    const auto separator = [](QMenu* menu, const char* name) {
+        QAction* action = menu->addSeparator();
+        action->setObjectName(QString::fromLatin1(name));
+        return action;
+    };
+    Savelisttofile1 = item(PopupMenu1, "Savelisttofile1", QStringLiteral("S&ave list to file"));
+    Clearlist1 = item(PopupMenu1, "Clearlist1", QStringLiteral("&Clear list"));
+    N1 = separator(PopupMenu1, "N1");
+    DeleteFile1 = item(PopupMenu1, "DeleteFile1", QStringLiteral("&Delete File"));
+    N2 = separator(PopupMenu1, "N2");
+    ransliteit1 = item(PopupMenu1, "ransliteit1", QStringLiteral("Translite and rename it"));
+    ransilteandrenameall1 = item(PopupMenu1, "ransilteandrenameall1", QStringLiteral("Transilte and rename ALL"));
+    RenameDir1 = item(PopupMenu1, "RenameDir1", QStringLiteral("Rename Dir"));
+    RenameDir1->setVisible(false);
+
+    PopupMenu2 = new QMenu(this);
+    PopupMenu2->setObjectName(QStringLiteral("PopupMenu2"));
+    Add1 = item(PopupMenu2, "Add1", QStringLiteral("Add"));
+    AddfromDirList1 = item(PopupMenu2, "AddfromDirList1", QStringLiteral("Add from DirList"));
+    Delete1 = item(PopupMenu2, "Delete1", QStringLiteral("Delete"));
+
+    connect(Savelisttofile1, &QAction::triggered, this, &TForm1::Savelisttofile1Click);
+    connect(Clearlist1, &QAction::triggered, this, &TForm1::Clearlist1Click);
+    connect(DeleteFile1, &QAction::triggered, this, &TForm1::DeleteFile1Click);
+    connect(ransliteit1, &QAction::triggered, this, &TForm1::ransliteit1Click);
+    connect(ransilteandrenameall1, &QAction::triggered, this, &TForm1::ransilteandrenameall1Click);
+    connect(RenameDir1, &QAction::triggered, this, &TForm1::RenameDir1Click);
+    connect(Add1, &QAction::triggered, this, &TForm1::Add1Click);
+    connect(AddfromDirList1, &QAction::triggered, this, &TForm1::AddfromDirList1Click);
+    connect(Delete1, &QAction::triggered, this, &TForm1::Delete1Click);
+    connect(PopupMenu1, &QMenu::aboutToShow, this, &TForm1::PopupMenu1Popup);
+    connect(PopupMenu2, &QMenu::aboutToShow, this, &TForm1::PopupMenu2Popup);
+
+    connect(ListView1, &QWidget::customContextMenuRequested, this,
+        [this](const QPoint& pos) { PopupMenu1->popup(ListView1->viewport()->mapToGlobal(pos)); });
+    connect(ListView2, &QWidget::customContextMenuRequested, this,
+        [this](const QPoint& pos) { PopupMenu2->popup(ListView2->viewport()->mapToGlobal(pos)); });
+
+    // The Delete key on a selected row asks to delete its file, as the menu item does.
+    auto* deleteKey = new QShortcut(QKeySequence::Delete, ListView1, nullptr, nullptr, Qt::WidgetShortcut);
+    connect(deleteKey, &QShortcut::activated, this, [this] {
+        if (DeleteFile1->isEnabled() && selectedRow())
+            DeleteFile1Click();
+    });
+    auto* deleteExcluded = new QShortcut(QKeySequence::Delete, ListView2, nullptr, nullptr, Qt::WidgetShortcut);
+    connect(deleteExcluded, &QShortcut::activated, this, [this] {
+        PopupMenu2Popup();
+        if (Delete1->isEnabled())
+            Delete1Click();
+    });
+}
+
+void TForm1::connectCriteria()
+{
+    // The worker reads these live; the mirror follows every change of the controls.
+    connect(CheckBox1, &QCheckBox::toggled, this, [this](bool on) { m_criteria.setAfterDate(on); });
+    connect(RusCheck, &QCheckBox::toggled, this, [this](bool on) { m_criteria.setRusNames(on); });
+    connect(ComboBox2, &QComboBox::currentIndexChanged, this,
+        [this](int index) { m_criteria.setSizeUnit(static_cast<SizeUnit>(std::clamp(index, 0, 3))); });
+    const auto selectTimeKind = [this](int index) {
+        m_timeKindPosition = index;
+        m_criteria.setTimeKind(index);
+    };
+    connect(ComboBox3, &QComboBox::currentIndexChanged, this, selectTimeKind);
+    connect(ComboBox3, &QComboBox::activated, this, selectTimeKind);
+    // A text typed into the time-kind box selects no entry: the search then compares
+    // creation times.
+    connect(ComboBox3->lineEdit(), &QLineEdit::textEdited, this, [this] {
+        m_timeKindPosition = -1;
+        m_criteria.setTimeKind(-1);
+    });
+    m_criteria.setAfterDate(CheckBox1->isChecked());
+    m_criteria.setTimeKind(m_timeKindPosition);
+    m_criteria.setRusNames(RusCheck->isChecked());
+}
+
+// ---- start-up, size and close -------------------------------------------------------------
+
+void TForm1::FormCreate()
+{
+    move(100, 100);
+    RusSearchFlag = false;
+    ComboBox2->setCurrentIndex(1);
+    m_criteria.setSizeUnit(SizeUnit::KBytes);
+    const DateTime now = platform::localNow();
+    const DateTime yesterday = now.addMsecs(-86400000);
+    m_sort = std::make_unique<SortState>();
+    StoredSettings = platform::readProfileString("s", "a", "error");
+    DateTime threshold; // the zero date-time: every file counts
+    if (StoredSettings == "error")
+        threshold = yesterday;
+    else if (const auto stored = DateTime::parse(StoredSettings))
+        threshold = *stored;
+    setThreshold(threshold);
+    BitBtn1Click();
+}
+
+void TForm1::BitBtn1Click()
+{
+    const std::uint32_t mask = platform::logicalDrives();
+    int last = -1;
+    for (int bit = 0; bit < 26; ++bit) {
+        if (mask & (1u << bit))
+            last = bit;
+    }
+    QString joined;
+    QStringList items;
+    for (int bit = 2; bit <= last; ++bit) {
+        const QString letter = QString(QChar(u'a' + bit)) + QLatin1Char(':');
+        joined += letter + QLatin1Char(';');
+        items << letter;
+    }
+    ComboBox1->clear();
+    ComboBox1->addItem(joined);
+    ComboBox1->addItems(items);
+    ComboBox1->setEditText(joined);
+}
+
+void TForm1::FormResize()
+{
+    const int w = width();
+    Panel6->move(w - 115, Panel6->y());
+    Panel5->resize(w - 372, Panel5->height());
+    ComboBox1->resize(w - 407, ComboBox1->height());
+    SpeedButton1->move(w - 399, SpeedButton1->y());
+    Edit2->resize(w - 391, Edit2->height());
+}
+
+void TForm1::resizeEvent(QResizeEvent* event)
+{
+    QMainWindow::resizeEvent(event);
+    FormResize();
+}
+
+bool TForm1::FormClose()
+{
+    if (BitBtn2->text() != StopCaption)
+        return true;
+    BitBtn2Click();
+    return !m_autoSaveFailed;
+}
+
+void TForm1::closeEvent(QCloseEvent* event)
+{
+    if (FormClose())
+        event->accept();
+    else
+        event->ignore(); // the automatic save failed and said so; a second close closes
+}
+
+// ---- criteria strip -----------------------------------------------------------------------
+
+void TForm1::CheckBox1Click()
+{
+    const bool on = CheckBox1->isChecked();
+    GroupBox1->setEnabled(on);
+    ComboBox3->setEnabled(on);
+    DateTimePicker1->setEnabled(on);
+    DateTimePicker2->setEnabled(on);
+}
+
+void TForm1::DateTimePicker1Change()
+{
+    if (DateTimePicker2->dateTime() != DateTimePicker1->dateTime())
+        DateTimePicker2->setDateTime(DateTimePicker1->dateTime());
+    m_criteria.setThreshold(threshold());
+}
+
+void TForm1::DateTimePicker2Change()
+{
+    if (DateTimePicker1->dateTime() != DateTimePicker2->dateTime())
+        DateTimePicker1->setDateTime(DateTimePicker2->dateTime());
+    m_criteria.setThreshold(threshold());
+}
+
+void TForm1::setThreshold(const DateTime& value)
+{
+    DateTimePicker1->setDateTime(toQDateTime(value));
+    DateTimePicker2->setDateTime(toQDateTime(value));
+    m_criteria.setThreshold(value);
+}
+
+DateTime TForm1::threshold() const
+{
+    return fromQDateTime(DateTimePicker2->dateTime());
+}
+
+void TForm1::SpeedButton1Click()
+{
+    // Only a confirmed folder changes the roots; Cancel leaves them as they are.
+    if (!bsSkinSelectDirectoryDialog1->Execute())
+        return;
+    const std::string& folder = bsSkinSelectDirectoryDialog1->Directory;
+    if (!folder.empty())
+        ComboBox1->setEditText(toQString(folder));
+}
+
+// ---- the search ---------------------------------------------------------------------------
+
+void TForm1::BitBtn2Click()
+{
+    if (BitBtn2->text() == SearchCaption)
+        startSearch();
+    else
+        stopSearch();
+}
+
+void TForm1::startSearch()
+{
+    if (RusCheck->isChecked()) {
+        m_results->clear();
+        RusSearchFlag = true;
+    } else {
+        RusSearchFlag = false;
+    }
+    setMenusEnabled(false);
+    // One job walks at a time: the previous worker was asked to stop and ends at its next
+    // poll; its queue is closed, so nothing it still finds reaches the list.
+    if (CurrentSearch) {
+        CurrentSearch->StopRequested = true;
+        m_queue->close();
+        CurrentSearch->wait();
+        CurrentSearch.reset();
+    }
+    m_queue = std::make_unique<RowQueue>();
+    RowQueue* queue = m_queue.get();
+    queue->setNotify([this, queue] {
+        QMetaObject::invokeMethod(
+            this, [this, queue] { drainSearch(queue); }, Qt::QueuedConnection);
+    });
+    CurrentSearch = std::make_unique<SearchThread>(m_criteria, *queue);
+    CurrentSearch->Roots = toUtf8(ComboBox1->currentText());
+    CurrentSearch->Mask = toUtf8(Edit2->text());
+    CurrentSearch->start();
+    BitBtn2->setText(StopCaption);
+}
+
+void TForm1::stopSearch()
+{
+    BitBtn2->setText(SearchCaption);
+    if (CurrentSearch) {
+        CurrentSearch->StopRequested = true;
+        m_queue->close(); // the list as it is now is the search's list
+    }
+    setMenusEnabled(true);
+    Savelist();
+}
+
+void TForm1::drainSearch(RowQueue* queue)
+{
+    if (queue != m_queue.get())
+        return; // a queue of an earlier job
+    RowQueue::Batch batch = queue->take();
+    if (BitBtn2->text() != StopCaption)
+        return; // stopped meanwhile: nothing more is shown
+    if (!batch.rows.empty())
+        m_results->appendRows(std::move(batch.rows));
+    if (batch.status)
+        setStatusText(1, toQString(*batch.status));
+    if (batch.finished) {
+        setStatusText(1, QStringLiteral("Finished"));
+        BitBtn2Click(); // the caption reads "Stop": the stop sequence runs
+    }
+}
+
+bool TForm1::searching() const
+{
+    return BitBtn2->text() == StopCaption;
+}
+
+bool TForm1::waitForSearchEnd(int timeoutMs)
+{
+    QDeadlineTimer deadline(timeoutMs);
+    while (CurrentSearch && !CurrentSearch->isFinished()) {
+        if (deadline.hasExpired())
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        CurrentSearch->wait(10);
+    }
+    QCoreApplication::processEvents();
+    return true;
+}
+
+void TForm1::setMenusEnabled(bool enabled)
+{
+    for (QAction* action : PopupMenu1->actions())
+        action->setEnabled(enabled);
+    for (QAction* action : PopupMenu2->actions())
+        action->setEnabled(enabled);
+}
+
+// ---- results list -------------------------------------------------------------------------
+
+void TForm1::ListView1Insert()
+{
+    setStatusText(0, QString::number(m_results->rowCount()));
+}
+
+void TForm1::ListView1Deletion(int removedRows)
+{
+    setStatusText(0, QString::number(m_results->rowCount() - removedRows));
+}
+
+void TForm1::ListView1ColumnClick(int column)
+{
+    m_sort->columnClicked(column, *m_results);
+}
+
+void TForm1::Clearlist1Click()
+{
+    m_results->clear();
+}
+
+void TForm1::PopupMenu1Popup()
+{
+    const PopupRule rule = PopupRule::evaluate(selectedRow().has_value(), RusCheck->isChecked(), RusSearchFlag);
+    DeleteFile1->setEnabled(rule.deleteFile);
+    ransliteit1->setEnabled(rule.transliterate);
+    ransilteandrenameall1->setEnabled(rule.transliterate);
+}
+
+std::optional<int> TForm1::selectedRow() const
+{
+    const QModelIndexList rows = ListView1->selectionModel()->selectedRows();
+    if (rows.isEmpty())
+        return std::nullopt;
+    return rows.constFirst().row();
+}
+
+void TForm1::DeleteFile1Click()
+{
+    m_commands->deleteFile(selectedRow());
+}
+
+void TForm1::ransliteit1Click()
+{
+    m_commands->renameOne(selectedRow());
+}
+
+void TForm1::ransilteandrenameall1Click()
+{
+    m_commands->renameAll();
+}
+
+void TForm1::RenameDir1Click()
+{
+    // Whether the picker was confirmed is not consulted: its Directory is what counts.
+    bsSkinSelectDirectoryDialog1->Execute();
+    m_commands->renameDir(bsSkinSelectDirectoryDialog1->Directory);
+}
+
+// ---- list export ------------------------------------------------------------------------------
+
+void TForm1::Savelisttofile1Click()
+{
+    const auto chosen = SaveDialog1->Execute();
+    if (!chosen)
+        return;
+    const QString native = QDir::toNativeSeparators(*chosen);
+    const auto path = platform::fromNativePath(toUtf8(native));
+    const platform::IoStatus status
+        = path ? ListFileWriter::write(*path, *m_results) : platform::IoStatus(platform::IoCode::PathNotFound);
+    if (!status.ok())
+        errorBox(this, QString::fromStdString(status.text()));
+}
+
+void TForm1::Savelist()
+{
+    const platform::IoStatus status
+        = ListFileWriter::saveList(CheckBox2->isChecked(), fromQDateTime(DateTimePicker1->dateTime()), *m_results);
+    m_autoSaveFailed = !status.ok();
+    if (!status.ok()) {
+        m_autoSaveFailed = true;
+        errorBox(this, QString::fromStdString(status.text()));
+    }
+}
+
+// ---- excluded paths ---------------------------------------------------------------------------
+
+void TForm1::Add1Click()
+{
+    auto* item = new QTreeWidgetItem(ListView2, QStringList { QString() });
+    item->setFlags(item->flags() | Qt::ItemIsEditable);
+    ListView2->setFocus();
+    ListView2->setCurrentItem(item);
+    ListView2->editItem(item, 0);
+}
+
+void TForm1::AddfromDirList1Click()
+{
+    if (!bsSkinSelectDirectoryDialog1->Execute())
+        return;
+    const std::string& folder = bsSkinSelectDirectoryDialog1->Directory;
+    if (folder.empty())
+        return;
+    auto* item = new QTreeWidgetItem(ListView2, QStringList { toQString(folder) });
+    item->setFlags(item->flags() | Qt::ItemIsEditable);
+}
+
+void TForm1::Delete1Click()
+{
+    const auto selected = ListView2->selectedItems();
+    if (!selected.isEmpty())
+        delete selected.constFirst();
+}
+
+void TForm1::PopupMenu2Popup()
+{
+    Delete1->setEnabled(!ListView2->selectedItems().isEmpty());
+}
+
+void TForm1::publishExclusions()
+{
+    // The walk tests every folder against one whole snapshot of the list, so an edit made
+    // during a search never shows it half a list.
+    SearchCriteria::Exclusions items;
+    items.reserve(static_cast<std::size_t>(ListView2->topLevelItemCount()));
+    for (int i = 0; i < ListView2->topLevelItemCount(); ++i)
+        items.push_back(toUtf8(ListView2->topLevelItem(i)->text(0)));
+    m_criteria.setExclusions(std::move(items));
+}
+
+// ---- status bar -------------------------------------------------------------------------------
+
+void TForm1::setStatusText(int panel, const QString& text)
+{
+    (panel == 0 ? StatusPanel0 : StatusPanel1)->setText(text);
+}
+
+QString TForm1::statusText(int panel) const
+{
+    return (panel == 0 ? StatusPanel0 : StatusPanel1)->text();
+}
+
+} // namespace nuvero
