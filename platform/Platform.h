@@ -49,6 +49,7 @@ private:
     static constexpr std::intptr_t InvalidHandle = -1;
     std::intptr_t m_handle = InvalidHandle;
     std::string m_nativePath; // used by back ends that list by path
+    bool m_readBefore = false;
 };
 
 // Windows wildcard rules: "*" any run of characters, "?" exactly one character, letters

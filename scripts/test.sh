@@ -33,7 +33,7 @@ for stage in $stages; do
       ;;
     tsan)
       build tsan -DNUVERO_SANITIZE=thread -DNUVERO_BUILD_BENCH=OFF
-      TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
+      TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1:suppressions=$here/tests/tsan.supp" \
         ctest --test-dir "$here/build/tsan" --output-on-failure -j "$jobs" -L threads
       ;;
     fuzz)

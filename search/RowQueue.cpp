@@ -118,10 +118,13 @@ void RowQueue::handOver(bool finished)
                 notify = m_notify;
             }
         }
+        // Still under the lock: at finish() this is the worker's last touch of the queue,
+        // so whatever the window does after its next take() (destroying the queue, say)
+        // comes after it.
+        m_localRows.clear();
+        m_localStatus.reset();
+        m_localHasStatus = false;
     }
-    m_localRows.clear();
-    m_localStatus.reset();
-    m_localHasStatus = false;
     if (notify)
         notify();
 }

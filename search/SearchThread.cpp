@@ -20,9 +20,9 @@ SearchThread::~SearchThread()
 void SearchThread::Execute()
 {
     // Roots and Mask are copied by the job before anything is walked.
-    SearchJob job(m_criteria, m_sink, StopRequested, m_lister);
-    job.run(Roots, Mask);
-    m_stats = job.stats();
+    // The job's last step is sink.finish(), under the queue's lock: nothing of this object
+    // is written after it, so the window may destroy the object once it has taken the end.
+    SearchJob(m_criteria, m_sink, StopRequested, m_lister).run(Roots, Mask);
 }
 
 void SearchThread::run()

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "search/DirectoryWalk.h"
+#include "search/FolderLister.h"
 #include "search/RowSink.h"
 #include "search/SearchCriteria.h"
 #include "search/SearchJob.h"
@@ -19,7 +19,8 @@ namespace nuvero {
 // to stop it; it must wait() for a previous job before starting the next one. When every
 // root is walked, the job calls sink.finish(true) (the window then shows "Finished" and runs
 // its stop sequence); a stopped job ends at its next poll and only calls sink.finish(false).
-// An error inside the worker ends it the same silent way.
+// An error inside the worker ends it the same silent way. One object serves one search
+// (StopRequested is never cleared); the window makes a new one for the next search.
 class SearchThread : public QThread {
     Q_OBJECT
 
@@ -38,9 +39,6 @@ public:
     // call it on their own thread. Errors propagate from here (run() catches them).
     void Execute();
 
-    // Figures of the last Execute, for the driver and benchmarks; read after the worker ended.
-    const DirectoryWalk::Stats& stats() const { return m_stats; }
-
     // Supplies the folder listings (default: read directly on the worker). Set before start().
     void setFolderLister(FolderLister* lister) { m_lister = lister; }
 
@@ -51,7 +49,6 @@ private:
     const SearchCriteria& m_criteria;
     RowSink& m_sink;
     FolderLister* m_lister = nullptr;
-    DirectoryWalk::Stats m_stats;
 };
 
 } // namespace nuvero

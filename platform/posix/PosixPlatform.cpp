@@ -320,6 +320,7 @@ constexpr unsigned StatxFields
 Folder::Folder(Folder&& other) noexcept
     : m_handle(std::exchange(other.m_handle, InvalidHandle))
     , m_nativePath(std::move(other.m_nativePath))
+    , m_readBefore(other.m_readBefore)
 {
 }
 
@@ -330,6 +331,7 @@ Folder& Folder::operator=(Folder&& other) noexcept
             ::close(static_cast<int>(m_handle));
         m_handle = std::exchange(other.m_handle, InvalidHandle);
         m_nativePath = std::move(other.m_nativePath);
+        m_readBefore = other.m_readBefore;
     }
     return *this;
 }
@@ -367,10 +369,20 @@ bool Folder::readAll(std::vector<DirEntry>& out)
         return false;
     const int fd = static_cast<int>(m_handle);
     const auto config = configuration();
-    struct stat self;
-    const bool haveSelf = ::fstat(fd, &self) == 0;
-    if (::lseek(fd, 0, SEEK_SET) < 0)
+    // A second read starts again from the first entry; the first needs no seek.
+    if (m_readBefore && ::lseek(fd, 0, SEEK_SET) < 0)
         return false;
+    m_readBefore = true;
+    // The folder's own device is asked for only when a subfolder lies on a pseudo file
+    // system (rare): a pseudo file system mounted here is hidden, its own folders are not.
+    std::optional<std::uint64_t> selfDevice;
+    const auto ownDevice = [&]() {
+        if (!selfDevice) {
+            struct stat self;
+            selfDevice = ::fstat(fd, &self) == 0 ? static_cast<std::uint64_t>(self.st_dev) : 0;
+        }
+        return *selfDevice;
+    };
 
     alignas(8) static thread_local char buffer[64 * 1024];
     for (;;) {
@@ -393,7 +405,7 @@ bool Folder::readAll(std::vector<DirEntry>& out)
                 continue; // vanished between listing and reading
             if ((sx.stx_mode & S_IFMT) == S_IFDIR) {
                 const std::uint64_t dev = makedev(sx.stx_dev_major, sx.stx_dev_minor);
-                if (haveSelf && dev != self.st_dev && config->mounts.isPseudoDevice(dev))
+                if (config->mounts.isPseudoDevice(dev) && dev != ownDevice())
                     continue;
                 const bool otherDrive = std::any_of(config->driveRoots.begin(), config->driveRoots.end(),
                     [&](const RootId& r) { return r.device == dev && r.inode == sx.stx_ino; });

@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <deque>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -565,6 +566,72 @@ TEST_F(WalkTest, TreeDeeperThanTheSystemPathLimitEndsCleanly)
     // Whatever depth the system let the walk reach, each row lies in the folder of the row before.
     for (std::size_t i = 1; i < sink.rows.size(); ++i)
         EXPECT_EQ(sink.rows[i].pathText(), DirectoryWalk::joinPath(sink.rows[i - 1].pathText(), sink.rows[i - 1].name));
+}
+
+} // namespace
+} // namespace nuvero
+
+namespace nuvero {
+namespace {
+
+// Reads folders directly and checks the order a read-ahead would rely on: every queued
+// folder is asked for or passed over exactly once, in the order it was queued.
+class CheckingLister : public DirectFolderLister {
+public:
+    void queued(const SharedText& path) override { pending.push_back(*path); }
+    bool list(const SharedText& path, std::vector<platform::DirEntry>& out) override
+    {
+        take(*path, "list");
+        return DirectFolderLister::list(path, out);
+    }
+    void skip(const SharedText& path) override { take(*path, "skip"); }
+    void clear() override
+    {
+        calls.push_back("clear");
+        pending.clear();
+    }
+
+    std::deque<std::string> pending;
+    std::vector<std::string> calls;
+
+private:
+    void take(const std::string& path, const char* what)
+    {
+        ASSERT_FALSE(pending.empty()) << what << " " << path << " was never queued";
+        EXPECT_EQ(pending.front(), path);
+        pending.pop_front();
+        calls.push_back(std::string(what) + " " + path);
+    }
+};
+
+TEST_F(WalkTest, ListingsAreAskedForInTheOrderFoldersWereQueued)
+{
+    for (const char* f : { "a/x/1", "a/y/2", "b/3", "skip/4", "skip/deep/5" })
+        tree.makeFile(f);
+    criteria.setExclusions({ "c:\\skip" });
+    CheckingLister lister;
+    std::atomic<bool> stop { false };
+    SearchJob(criteria, sink, stop, &lister).run("c:;c:\\b", "*.*");
+    EXPECT_TRUE(lister.pending.empty());
+    EXPECT_EQ(std::count(lister.calls.begin(), lister.calls.end(), "skip c:\\skip"), 1);
+    EXPECT_EQ(std::count(lister.calls.begin(), lister.calls.end(), "list c:\\a\\x"), 1);
+    EXPECT_EQ(std::count(lister.calls.begin(), lister.calls.end(), "list c:\\b"), 2);
+
+    // A stop drops what is still queued: stopped in the first of five sibling folders, the
+    // other four are waiting.
+    for (int i = 0; i < 5; ++i)
+        tree.makeFile("m/f" + std::to_string(i) + "/file");
+    sink = {};
+    lister = {};
+    sink.onRow = [&](const ResultRow& row, std::size_t) {
+        if (row.pathText() != "c:\\m")
+            stop = true;
+    };
+    stop = false;
+    SearchJob(criteria, sink, stop, &lister).run("c:\\m", "*.*");
+    ASSERT_FALSE(lister.calls.empty());
+    EXPECT_EQ(lister.calls.back(), "clear");
+    EXPECT_TRUE(lister.pending.empty());
 }
 
 } // namespace
