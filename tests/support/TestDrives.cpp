@@ -45,13 +45,6 @@ TestDrives::TestDrives()
 {
 #ifdef _WIN32
     m_settingsPath = platform::settingsFilePath();
-    std::ifstream in(fsPath(m_settingsPath), std::ios::binary);
-    if (in) {
-        std::ostringstream s;
-        s << in.rdbuf();
-        m_savedSettings = s.str();
-        m_hadSettings = true;
-    }
 #else
     std::string templ = (std::filesystem::temp_directory_path() / "nuvero-config-XXXXXX").string();
     if (!::mkdtemp(templ.data()))
@@ -72,12 +65,12 @@ TestDrives::~TestDrives()
 {
     std::error_code ec;
 #ifdef _WIN32
-    if (m_hadSettings) {
+    if (m_touchedSettings && m_hadSettings) {
         try {
             writeFile(m_settingsPath, m_savedSettings);
         } catch (const std::exception&) {
         }
-    } else {
+    } else if (m_touchedSettings) {
         std::filesystem::remove(fsPath(m_settingsPath), ec);
     }
 #else
@@ -128,14 +121,35 @@ void TestDrives::map(const std::map<char, std::string>& drives, const std::strin
 #endif
 }
 
+void TestDrives::keepSettings()
+{
+#ifdef _WIN32
+    // The settings file is shared by every test program on Windows: only a test that
+    // changes it saves and restores it, so that tests running side by side that never
+    // touch it cannot undo its changes.
+    if (m_touchedSettings)
+        return;
+    m_touchedSettings = true;
+    std::ifstream in(fsPath(m_settingsPath), std::ios::binary);
+    if (in) {
+        std::ostringstream s;
+        s << in.rdbuf();
+        m_savedSettings = s.str();
+        m_hadSettings = true;
+    }
+#endif
+}
+
 void TestDrives::writeSettings(const std::string& content)
 {
+    keepSettings();
     writeFile(m_settingsPath, content);
     platform::reloadConfiguration();
 }
 
 void TestDrives::removeSettings()
 {
+    keepSettings();
     std::error_code ec;
     std::filesystem::remove(fsPath(m_settingsPath), ec);
     platform::reloadConfiguration();

@@ -13,7 +13,7 @@ class TempTree;
 // Linux: points the program's settings folder at a private temporary folder (through
 // XDG_CONFIG_HOME), so that drive letters are mapped onto temporary trees exactly as a
 // user's "lamer.Ini" would map them. Windows: the settings file is the one in the
-// Windows folder; whatever it held before is put back afterwards. Drive letters there
+// Windows folder; a test that writes or removes it gets back what it held before. Drive letters there
 // are the trees' own (TempTree), and cannot be mapped onto other folders.
 class TestDrives {
 public:
@@ -42,6 +42,8 @@ public:
     const std::string& settingsPath() const { return m_settingsPath; }
 
 private:
+    void keepSettings();
+
     std::string m_configHome;
     std::string m_settingsPath;
     std::string m_savedValue;
@@ -50,6 +52,7 @@ private:
     std::string m_extraIni;
     std::string m_savedSettings; // Windows: the settings file as it was
     bool m_hadSettings = false;
+    bool m_touchedSettings = false;
 };
 
 } // namespace nuvero::test
