@@ -21,11 +21,9 @@
 #include <QDateTimeEdit>
 #include <QFileDialog>
 #include <QGroupBox>
-#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
-#include <QSignalSpy>
 #include <QTableView>
 #include <QTest>
 #include <QToolButton>
@@ -120,11 +118,65 @@ private slots:
         m_tree.reset();
     }
 
+    // What the window starts with, from its settings (the threshold, 24 hours before the
+    // start without one) and from the drives (the roots, "c:" up to the last drive).
+    void startsWithTheWindowsOwnValues_data()
+    {
+        QTest::addColumn<QString>("letters");
+        QTest::addColumn<QString>("settings");
+        QTest::addColumn<QDateTime>("threshold"); // null: 24 hours before the start
+        QTest::addColumn<QStringList>("roots"); // the first is the text shown
+        QTest::addColumn<QString>("stored"); // the text read from the settings
+        QTest::newRow("no settings, C only")
+            << "c" << QString() << QDateTime() << QStringList { "c:;", "c:" } << "error";
+        QTest::newRow("date-time, C D E")
+            << "cde"
+            << "[s]\na=04.12.2026 14:30:05\n"
+            << at(2026, 12, 4, 14, 30, 5) << QStringList { "c:;d:;e:;", "c:", "d:", "e:" } << "04.12.2026 14:30:05";
+        QTest::newRow("garbage, C G") << "cg"
+                                      << "[s]\na=not a date\n"
+                                      << at(1899, 12, 30)
+                                      << QStringList { "c:;d:;e:;f:;g:;", "c:", "d:", "e:", "f:", "g:" }
+                                      << "not a date";
+        QTest::newRow("binary, A B C") << "abc" << QString::fromLatin1("[s]\na=\x01\xff\n") << at(1899, 12, 30)
+                                       << QStringList { "c:;", "c:" } << QString::fromLatin1("\x01\xff");
+    }
+
     void startsWithTheWindowsOwnValues()
     {
+        QFETCH(QString, letters);
+        QFETCH(QString, settings);
+        QFETCH(QDateTime, threshold);
+        QFETCH(QStringList, roots);
+        std::map<char, std::string> table;
+        for (const QChar l : letters) {
+            m_tree->makeDir(std::string("drive-") + l.toLatin1());
+            table[l.toLatin1()] = m_tree->path(std::string("drive-") + l.toLatin1());
+        }
+        if (settings.isNull())
+            m_drives->map(table);
+        else
+            m_drives->map(table, settings.toStdString());
         const DateTime before = platform::localNow().addMsecs(-86400000);
         auto w = makeWindow(false);
         const DateTime after = platform::localNow().addMsecs(-86400000);
+
+        QTEST(QString::fromStdString(w->StoredSettings), "stored");
+        const QDateTime shown = w->DateTimePicker1->dateTime();
+        QCOMPARE(w->DateTimePicker2->dateTime(), shown);
+        if (threshold.isNull()) { // to the second
+            const qint64 seconds = shown.toSecsSinceEpoch() - at(1899, 12, 30).toSecsSinceEpoch();
+            QVERIFY(seconds >= before.msecs() / 1000 && seconds <= after.msecs() / 1000 + 1);
+            QCOMPARE(w->criteria().threshold().calendar().second, shown.time().second());
+        } else {
+            QCOMPARE(shown, threshold);
+        }
+        QStringList items;
+        for (int i = 0; i < w->ComboBox1->count(); ++i)
+            items << w->ComboBox1->itemText(i);
+        QCOMPARE(items, roots);
+        QCOMPARE(w->ComboBox1->currentText(), roots[0]);
+
         QCOMPARE(w->windowTitle(), QStringLiteral("Nuvero v.3.0"));
         QCOMPARE(w->pos(), QPoint(100, 100));
         QCOMPARE(w->size(), QSize(535, 451));
@@ -137,13 +189,6 @@ private slots:
         QVERIFY(!w->CheckBox2->isChecked());
         QVERIFY(!w->RusCheck->isChecked());
         QCOMPARE(w->BitBtn2->text(), QStringLiteral("Search"));
-        QCOMPARE(w->StoredSettings, std::string("error"));
-        // 24 hours before the start, to the second, in both pickers.
-        const QDateTime shown = w->DateTimePicker1->dateTime();
-        QCOMPARE(w->DateTimePicker2->dateTime(), shown);
-        const qint64 seconds = shown.toSecsSinceEpoch() - at(1899, 12, 30).toSecsSinceEpoch();
-        QVERIFY(seconds >= before.msecs() / 1000 && seconds <= after.msecs() / 1000 + 1);
-        QCOMPARE(w->criteria().threshold().calendar().second, shown.time().second());
         // Both menus' items are all there, with "Rename Dir" hidden.
         QStringList captions;
         for (QAction* a : w->PopupMenu1->actions())
@@ -153,54 +198,6 @@ private slots:
                 "Transilte and rename ALL", "Rename Dir" }));
         QVERIFY(!w->RenameDir1->isVisible());
         QCOMPARE(w->ListView2->headerItem()->text(0), QStringLiteral("Excluded paths"));
-    }
-
-    void readsTheStoredThreshold_data()
-    {
-        QTest::addColumn<QString>("settings");
-        QTest::addColumn<QDateTime>("threshold");
-        QTest::newRow("date-time") << "[s]\na=04.12.2026 14:30:05\n" << at(2026, 12, 4, 14, 30, 5);
-        QTest::newRow("garbage") << "[s]\na=not a date\n" << at(1899, 12, 30);
-        QTest::newRow("binary") << QString::fromLatin1("[s]\na=\x01\xff\n") << at(1899, 12, 30);
-    }
-
-    void readsTheStoredThreshold()
-    {
-        QFETCH(QString, settings);
-        QFETCH(QDateTime, threshold);
-        m_drives->map({ { 'c', m_tree->root() } }, settings.toStdString());
-        auto w = makeWindow(false);
-        QCOMPARE(w->DateTimePicker1->dateTime(), threshold);
-        QCOMPARE(w->DateTimePicker2->dateTime(), threshold);
-    }
-
-    void listsTheDrivesFromCUpToTheLastOne_data()
-    {
-        QTest::addColumn<QString>("letters");
-        QTest::addColumn<QStringList>("items"); // the first is the text shown
-        QTest::newRow("C D E") << "cde" << QStringList { "c:;d:;e:;", "c:", "d:", "e:" };
-        QTest::newRow("C G") << "cg" << QStringList { "c:;d:;e:;f:;g:;", "c:", "d:", "e:", "f:", "g:" };
-        QTest::newRow("C only") << "c" << QStringList { "c:;", "c:" };
-        QTest::newRow("A B C") << "abc" << QStringList { "c:;", "c:" };
-    }
-
-    void listsTheDrivesFromCUpToTheLastOne()
-    {
-        QFETCH(QString, letters);
-        QFETCH(QStringList, items);
-        std::map<char, std::string> table;
-        for (QChar l : letters) {
-            const std::string sub = std::string("drive-") + l.toLatin1();
-            m_tree->makeDir(sub);
-            table[l.toLatin1()] = m_tree->path(sub);
-        }
-        m_drives->map(table);
-        auto w = makeWindow(false);
-        QCOMPARE(w->ComboBox1->currentText(), items[0]);
-        QStringList actual;
-        for (int i = 0; i < w->ComboBox1->count(); ++i)
-            actual << w->ComboBox1->itemText(i);
-        QCOMPARE(actual, items);
     }
 
     void resizingMovesTheStripControls_data()
