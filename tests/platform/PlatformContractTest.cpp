@@ -4,6 +4,8 @@
 // tables name it "c:" ("C:" keeps the capital) and a drive that does not exist "q:";
 // on() puts the real letters in.
 
+#include "ListByName.h"
+
 #include "platform/Platform.h"
 #include "support/Host.h"
 #include "support/TempTree.h"
@@ -39,35 +41,11 @@ protected:
         return real;
     }
 
-    std::map<std::string, DirEntry> list(const std::string& path)
-    {
-        Folder folder = Folder::open(path);
-        EXPECT_TRUE(folder.isOpen()) << path;
-        std::vector<DirEntry> entries;
-        EXPECT_TRUE(folder.readAll(entries));
-        std::map<std::string, DirEntry> byName;
-        for (auto& e : entries)
-            byName[e.name] = e;
-        return byName;
-    }
-
     test::TempTree tree;
     test::TestDrives drives;
     char letter = 0;
     char missingLetter = 0;
 };
-
-TEST_F(PlatformContractTest, ListsFilesAndFoldersWithTheirAttributeWords)
-{
-    tree.makeFile("file.txt", "12345");
-    tree.makeDir("folder");
-    const auto entries = list(on("c:\\"));
-    ASSERT_EQ(entries.size(), 2u); // no "." or ".."
-    EXPECT_EQ(entries.at("file.txt").attributes, Attr::Archive);
-    EXPECT_EQ(entries.at("file.txt").size, 5u);
-    EXPECT_EQ(entries.at("folder").attributes, Attr::Directory);
-    EXPECT_EQ(entries.at("folder").size, 0u);
-}
 
 // Every form of a folder's path is opened and entered, and entering reports the folder as
 // the system spells it; those that cannot be entered give the codes Windows gives when a
@@ -128,7 +106,7 @@ TEST_F(PlatformContractTest, FileTimesAreTheSystemsOwn)
 {
     tree.makeFile("old.txt");
     tree.setTimes("old.txt", 1000000000, 1500000000); // access 2001-09-09, write 2017-07-14 (UTC)
-    const DirEntry e = list(on("c:\\")).at("old.txt");
+    const DirEntry e = test::listByName(on("c:\\")).at("old.txt");
     constexpr std::int64_t unixEpochTicks = 116444736000000000LL;
     EXPECT_EQ(e.lastAccessTime.ticks, unixEpochTicks + 1000000000LL * 10000000LL);
     EXPECT_EQ(e.lastWriteTime.ticks, unixEpochTicks + 1500000000LL * 10000000LL);
@@ -157,14 +135,20 @@ TEST_F(PlatformContractTest, RenameNeverReplacesAnExistingTarget)
     EXPECT_EQ(moveFile(on("c:\\gone.txt"), on("c:\\x.txt")).code(), IoCode::FileNotFound);
 }
 
-// The calls on a file, a folder and paths that lead nowhere, in this order: attributes,
-// the open test, delete, then a new output file. Delete takes only the file asked about,
-// and a failed call makes nothing.
+// The calls on a file, a folder and paths that lead nowhere, in this order: the listing,
+// attributes, the open test, delete, then a new output file. Delete takes only the file
+// asked about, and a failed call makes nothing.
 TEST_F(PlatformContractTest, FileCallsOnFilesFoldersAndMissingPaths)
 {
     tree.makeFile("file.txt", "old content that is longer");
     tree.makeFile("keep.txt", "keep");
     tree.makeDir("folder");
+    const auto entries = test::listByName(on("c:\\"));
+    ASSERT_EQ(entries.size(), 3u); // no "." or ".."
+    EXPECT_EQ(entries.at("file.txt").attributes, Attr::Archive);
+    EXPECT_EQ(entries.at("file.txt").size, 26u);
+    EXPECT_EQ(entries.at("folder").attributes, Attr::Directory);
+    EXPECT_EQ(entries.at("folder").size, 0u);
     constexpr std::uint32_t None = 0;
     constexpr int Fails = -1; // some code: the back ends differ
     const struct {
@@ -238,7 +222,7 @@ TEST_F(PlatformContractTest, EveryCallReachesExactlyItsOwnFile)
         std::string folder = on("c:\\") + where;
         std::replace(folder.begin(), folder.end(), '/', '\\');
         const std::string prefix = where.empty() ? folder : folder + "\\";
-        const auto entries = list(folder);
+        const auto entries = test::listByName(folder);
         ASSERT_TRUE(entries.count(name));
         EXPECT_EQ(entries.at(name).size, name.size());
         EXPECT_EQ(fileAttributes(prefix + name), Attr::Archive);

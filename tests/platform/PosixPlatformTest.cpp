@@ -1,6 +1,8 @@
 // The Linux side of the platform layer: the drive table, what a listing shows of links,
 // odd names and other drives, and paths far beyond PATH_MAX.
 
+#include "ListByName.h"
+
 #include "platform/Platform.h"
 #include "platform/posix/DriveTable.h"
 #include "platform/posix/MountTable.h"
@@ -19,17 +21,7 @@
 namespace nuvero::platform {
 namespace {
 
-std::map<std::string, DirEntry> listByName(const std::string& path)
-{
-    Folder folder = Folder::open(path);
-    EXPECT_TRUE(folder.isOpen()) << path;
-    std::vector<DirEntry> entries;
-    folder.readAll(entries);
-    std::map<std::string, DirEntry> byName;
-    for (auto& e : entries)
-        byName[e.name] = e;
-    return byName;
-}
+using test::listByName;
 
 TEST(DriveTableTest, ParsesTheDrivesSection)
 {
