@@ -16,6 +16,23 @@ using nuvero::FolderNameOrder;
 using nuvero::TbsSkinDirTreeView;
 using namespace nuvero::test;
 
+namespace {
+
+// Where the tree has the user: CurrentPath, PreviousPath, NodePath and the selected node's
+// path (asking for which sets NodePath, so it is put back).
+QStringList place(TbsSkinDirTreeView& tree)
+{
+    const std::string nodePath = tree.NodePath;
+    const std::string selected = tree.GetSelectedPath();
+    tree.NodePath = nodePath;
+    QStringList paths;
+    for (const std::string& path : { tree.CurrentPath, tree.PreviousPath, nodePath, selected })
+        paths << QString::fromStdString(path);
+    return paths;
+}
+
+} // namespace
+
 class DirTreeViewTest : public QObject {
     Q_OBJECT
 
@@ -186,14 +203,10 @@ void DirTreeViewTest::mouseAndKeysSetThePlace()
     QTreeWidgetItem* c = driveNode(tree, 'C');
     QTreeWidgetItem* d = driveNode(tree, 'D');
     QTest::mouseClick(tree.viewport(), Qt::LeftButton, {}, onText(tree, c));
-    QCOMPARE(tree.selectedNode(), c);
-    QCOMPARE(tree.CurrentPath, std::string("C:\\"));
-    QCOMPARE(tree.PreviousPath, std::string("C:\\"));
-    QCOMPARE(tree.NodePath, std::string("C:\\"));
+    QCOMPARE(place(tree), (QStringList { "C:\\", "C:\\", "C:\\", "C:\\" }));
     // The expand button of another node selects that node too, and lists it.
     QTest::mouseClick(tree.viewport(), Qt::LeftButton, {}, onExpandButton(tree, d));
-    QCOMPARE(tree.selectedNode(), d);
-    QCOMPARE(tree.CurrentPath, std::string("D:\\"));
+    QCOMPARE(place(tree), (QStringList { "D:\\", "D:\\", "D:\\", "D:\\" }));
     QVERIFY(d->data(0, TbsSkinDirTreeView::ListedRole).toBool());
 
     // Presses right of a short name, inside the column (as wide as the longest drive
@@ -205,31 +218,26 @@ void DirTreeViewTest::mouseAndKeysSetThePlace()
     QVERIFY(tree.indexAt(QPoint(afterText, row.center().y())).isValid());
     for (const int x : { afterText, tree.viewport()->width() - 5 }) {
         QTest::mouseClick(tree.viewport(), Qt::LeftButton, {}, QPoint(x, row.center().y()));
-        QCOMPARE(tree.CurrentPath, std::string("C:\\apple\\"));
-        QCOMPARE(tree.PreviousPath, std::string("C:\\apple\\"));
-        QCOMPARE(tree.NodePath, std::string()); // emptied by every press
+        QCOMPARE(place(tree).mid(0, 3), (QStringList { "C:\\apple\\", "C:\\apple\\", "" }));
     }
 
     // Arrow keys: the place follows the selection.
     tree.setCurrentItem(d);
     QTest::keyClick(&tree, Qt::Key_Up); // C:'s last folder, above D:
-    QCOMPARE(tree.selectedNode(), childNamed(c, "Windows"));
-    QCOMPARE(tree.CurrentPath, std::string("C:\\Windows"));
+    QCOMPARE(place(tree), (QStringList { "C:\\Windows", "C:\\apple\\", "C:\\Windows", "C:\\Windows" }));
     QTest::keyClick(&tree, Qt::Key_Down);
-    QCOMPARE(tree.CurrentPath, std::string("D:\\"));
+    QCOMPARE(place(tree), (QStringList { "D:\\", "C:\\apple\\", "D:\\", "D:\\" }));
 
     // Any button; the computer node is the place "Drives", and F5 there leaves it collapsed.
     QTest::mouseClick(tree.viewport(), Qt::RightButton, {}, onText(tree, tree.computerNode()));
     QCOMPARE(tree.selectedNode(), tree.computerNode());
-    QCOMPARE(tree.CurrentPath, std::string("Drives"));
-    QCOMPARE(tree.PreviousPath, std::string("Drives"));
-    QCOMPARE(tree.NodePath, std::string());
+    QCOMPARE(place(tree), (QStringList { "Drives", "Drives", "", "" }));
     QTest::keyClick(&tree, Qt::Key_F5);
     QCOMPARE(tree.topLevelItemCount(), 1);
     QVERIFY(!tree.computerNode()->isExpanded());
     QVERIFY(tree.selectedItems().isEmpty());
     QCOMPARE(tree.computerNode()->childCount(), 2);
-    QCOMPARE(tree.CurrentPath, std::string("Drives"));
+    QCOMPARE(place(tree), (QStringList { "Drives", "Drives", "", "" }));
 }
 
 void DirTreeViewTest::drivesWithoutAMediumWarn()
@@ -260,18 +268,14 @@ void DirTreeViewTest::drivesWithoutAMediumWarn()
     boxes.answer(QMessageBox::Ok);
     QTest::mouseClick(tree.viewport(), Qt::LeftButton, {}, onText(tree, driveNode(tree, 'R')));
     QCOMPARE(boxes.seen().size(), std::size_t(2));
-    QCOMPARE(tree.GetSelectedPath(), std::string("C:\\apple"));
-    QCOMPARE(tree.CurrentPath, std::string("C:\\apple\\"));
-    QCOMPARE(tree.PreviousPath, std::string("C:\\apple\\"));
+    QCOMPARE(place(tree), (QStringList { "C:\\apple\\", "C:\\apple\\", "R:\\", "C:\\apple" }));
 
     // Reached with an arrow key: the warning only; the selection stays on the drive.
     tree.setCurrentItem(driveNode(tree, 'E'));
     boxes.answer(QMessageBox::Ok);
     QTest::keyClick(&tree, Qt::Key_Down);
     QCOMPARE(boxes.seen().size(), std::size_t(3));
-    QCOMPARE(tree.GetSelectedPath(), std::string("R:\\"));
-    QCOMPARE(tree.CurrentPath, std::string("R:\\"));
-    QCOMPARE(tree.PreviousPath, std::string("C:\\apple\\"));
+    QCOMPARE(place(tree), (QStringList { "R:\\", "C:\\apple\\", "R:\\", "R:\\" }));
     for (const MessageBoxDriver::Seen& box : boxes.seen()) {
         QCOMPARE(box.title, QStringLiteral("Warning"));
         QCOMPARE(box.text, QStringLiteral("There is no disk in Drive or Drive is not ready"));

@@ -285,17 +285,9 @@ TEST(IoErrorTextTest, TextsFollowTheSystemErrorCode)
     const struct {
         int code;
         const char* text;
-    } cases[] = {
-        { 2, "File not found" },
-        { 3, "Invalid filename" },
-        { 4, "Too many open files" },
-        { 5, "File access denied" },
-        { 100, "Read beyond end of file" },
-        { 101, "Disk full" },
-        { 106, "Invalid numeric input" },
-        { 183, "I/O error 183" },
-        { 32, "I/O error 32" },
-    };
+    } cases[] = { { 2, "File not found" }, { 3, "Invalid filename" }, { 4, "Too many open files" },
+        { 5, "File access denied" }, { 100, "Read beyond end of file" }, { 101, "Disk full" },
+        { 106, "Invalid numeric input" }, { 183, "I/O error 183" }, { 32, "I/O error 32" } };
     for (const auto& c : cases)
         EXPECT_EQ(IoStatus(c.code).text(), c.text);
     EXPECT_TRUE(IoStatus().ok());

@@ -161,18 +161,6 @@ TEST(ResultsModel, HeaderClickSequence)
     }
 }
 
-TEST(ResultsModel, EqualKeysKeepTheirOrderInBothDirections)
-{
-    for (const bool descending : { false, true }) {
-        ResultsModel model;
-        fill(model, { "APPLE", "b", "apple", "Арбуз", "Ёлка", "Apple" });
-        model.sort(ResultsModel::NameColumn, descending);
-        const Names ascending = { "APPLE", "apple", "Apple", "b", "Ёлка", "Арбуз" };
-        const Names descendingOrder = { "Арбуз", "Ёлка", "b", "APPLE", "apple", "Apple" };
-        EXPECT_EQ(names(model), descending ? descendingOrder : ascending);
-    }
-}
-
 TEST(ResultsModel, EmptyKeyBecomesASpaceInTheRow)
 {
     ResultsModel model;
