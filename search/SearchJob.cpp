@@ -1,5 +1,7 @@
 #include "search/SearchJob.h"
 
+#include <optional>
+
 namespace nuvero {
 
 SearchJob::SearchJob(
@@ -14,7 +16,26 @@ SearchJob::SearchJob(
 bool SearchJob::run(const std::string& roots, const std::string& mask)
 {
     m_stats = {};
-    DirectoryWalk walk(m_criteria, m_sink, m_stopRequested, mask, m_lister);
+    m_readAheadStats = {};
+    bool completed = false;
+    {
+        // The read-ahead threads live for this run only and are joined at the end of this
+        // scope, so that nothing of the run is still working when the sink hears the end.
+        std::optional<ReadAheadFolderLister> readAhead;
+        FolderLister* lister = m_lister;
+        if (!lister && m_threads > 1)
+            lister = &readAhead.emplace(&m_stopRequested, m_threads - 1);
+        completed = walkRoots(roots, mask, lister);
+        if (readAhead)
+            m_readAheadStats = readAhead->stats();
+    }
+    m_sink.finish(completed);
+    return completed;
+}
+
+bool SearchJob::walkRoots(const std::string& roots, const std::string& mask, FolderLister* lister)
+{
+    DirectoryWalk walk(m_criteria, m_sink, m_stopRequested, mask, lister);
 
     // The ";" appended closes the last root like the others. Split one character at a
     // time; nothing is trimmed, and an empty piece (";;", or the ";" that ends the roots
@@ -28,13 +49,10 @@ bool SearchJob::run(const std::string& roots, const std::string& mask)
         }
         const bool walked = walk.SearchRoot(root);
         m_stats = walk.stats();
-        if (!walked) {
-            m_sink.finish(false);
+        if (!walked)
             return false;
-        }
         root.clear();
     }
-    m_sink.finish(true);
     return true;
 }
 
