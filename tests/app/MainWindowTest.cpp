@@ -573,35 +573,6 @@ private slots:
         QCOMPARE(boxes.seen().size(), std::size_t(1));
         QCOMPARE(QString::fromStdString(m_tree->read("out/list.txt")), QStringLiteral("keep me"));
     }
-
-    void theRootsButtonTakesTheChosenFolder()
-    {
-        m_tree->makeDir("data");
-        auto w = makeWindow();
-        w->ComboBox1->setEditText(QStringLiteral("c:;d:;"));
-        w->folderPicker().Directory = "C:\\data";
-        // Presses a button of the picker as soon as its modal window is up.
-        const auto pressWhenOpen = [](const char* button) {
-            auto* timer = new QTimer;
-            timer->setInterval(5);
-            QObject::connect(timer, &QTimer::timeout, [timer, button] {
-                QWidget* dialog = QApplication::activeModalWidget();
-                auto* b = dialog ? dialog->findChild<QPushButton*>(QString::fromLatin1(button)) : nullptr;
-                if (b && dialog->isVisible()) {
-                    timer->deleteLater();
-                    b->click();
-                }
-            });
-            timer->start();
-        };
-        pressWhenOpen("cancelButton");
-        w->SpeedButton1Click();
-        QCOMPARE(w->ComboBox1->currentText(), QStringLiteral("c:;d:;")); // Cancel changes nothing
-        pressWhenOpen("okButton");
-        w->SpeedButton1Click();
-        QCOMPARE(w->ComboBox1->currentText(), QStringLiteral("C:\\data"));
-        QCOMPARE(w->ComboBox1->count(), 2); // the entries stay
-    }
 };
 
 QTEST_MAIN(MainWindowTest)
