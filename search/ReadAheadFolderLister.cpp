@@ -174,14 +174,12 @@ void ReadAheadFolderLister::readNextAhead(std::unique_lock<std::mutex>& lock, bo
 
     bool opened = false;
     bool failed = false;
-    if (byWorker) {
-        opened = DirectFolderLister::read(*path, entries); // an error is the worker's own
-    } else {
-        try {
-            opened = DirectFolderLister::read(*path, entries);
-        } catch (...) {
-            failed = true; // the worker reads it again when it comes to it
-        }
+    try {
+        opened = DirectFolderLister::read(*path, entries);
+    } catch (...) {
+        // Out of memory, say: the worker reads the folder again when it comes to it, so that
+        // the error, if it happens again, is the worker's own.
+        failed = true;
     }
 
     lock.lock();

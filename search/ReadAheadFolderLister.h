@@ -83,8 +83,8 @@ private:
     // queued is waiting, the window is full, the listings waiting to be taken are at their
     // limit, or the read-ahead is to end.
     bool mayStartNext() const;
-    // Reads the slot m_nextUnread on this thread (lock held on entry and on return, released
-    // while reading) and stores the listing in its slot if that is still queued.
+    // Reads the folder m_nextUnread on this thread (lock held on entry and on return,
+    // released while reading) and stores the listing in its slot if that is still queued.
     void readNextAhead(std::unique_lock<std::mutex>& lock, bool byWorker);
     bool isHead(const SharedText& path) const;
     void popHead();
