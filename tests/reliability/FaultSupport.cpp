@@ -67,9 +67,9 @@ PrivateMount::~PrivateMount()
         ::umount2(m_folder.c_str(), MNT_DETACH);
 }
 
-bool PrivateMount::remount(const std::string& options)
+bool PrivateMount::makeReadOnly()
 {
-    return m_mounted && ::mount("nuvero-test", m_folder.c_str(), "tmpfs", MS_REMOUNT, options.c_str()) == 0;
+    return m_mounted && ::mount("nuvero-test", m_folder.c_str(), "tmpfs", MS_REMOUNT | MS_RDONLY, nullptr) == 0;
 }
 
 void removeTree(const std::string& hostFolder)

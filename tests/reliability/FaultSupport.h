@@ -22,8 +22,8 @@ public:
     bool mounted() const { return m_mounted; }
     const std::string& reason() const { return m_reason; }
 
-    // Makes the mount read-only (or writable again) in place.
-    bool remount(const std::string& options);
+    // Makes the mount read-only in place; what it holds stays.
+    bool makeReadOnly();
 
 private:
     std::string m_folder;

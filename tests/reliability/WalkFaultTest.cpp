@@ -78,6 +78,11 @@ struct ChangeCase {
     Keys rows; // exactly what the search must give
 };
 
+void PrintTo(const ChangeCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
 class TreeChangesTest : public WalkFaultTest, public ::testing::WithParamInterface<ChangeCase> { };
 
 TEST_P(TreeChangesTest, TheWalkListsOnlyWhatWasThereAndNeverLeavesTheTree)
