@@ -7,6 +7,8 @@
 
 #include <atomic>
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace nuvero {
 
@@ -23,6 +25,11 @@ public:
     // and returns true; when the stop request ends the walk, calls sink.finish(false) and
     // returns false, with no other effect after the poll that saw it. Errors propagate.
     bool run(const std::string& roots, const std::string& mask);
+
+    // The roots of a roots text, in the order written: the text with ";" appended, cut
+    // at every ";". Nothing is trimmed; an empty piece (";;", or the ";" that ends the
+    // drive list) is a root too, one that yields nothing. "" gives one empty root.
+    static std::vector<std::string> splitRoots(std::string_view roots);
 
     // Figures of the last run.
     const DirectoryWalk::Stats& stats() const { return m_stats; }
