@@ -26,11 +26,11 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
-#include <QShortcut>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QStyle>
@@ -340,18 +340,11 @@ void TForm1::buildMenus()
     connect(ListView2, &QWidget::customContextMenuRequested, this,
         [this](const QPoint& pos) { PopupMenu2->popup(ListView2->viewport()->mapToGlobal(pos)); });
 
-    // The Delete key on a selected row asks to delete its file, as the menu item does.
-    auto* deleteKey = new QShortcut(QKeySequence::Delete, ListView1, nullptr, nullptr, Qt::WidgetShortcut);
-    connect(deleteKey, &QShortcut::activated, this, [this] {
-        if (DeleteFile1->isEnabled() && selectedRow())
-            DeleteFile1Click();
-    });
-    auto* deleteExcluded = new QShortcut(QKeySequence::Delete, ListView2, nullptr, nullptr, Qt::WidgetShortcut);
-    connect(deleteExcluded, &QShortcut::activated, this, [this] {
-        PopupMenu2Popup();
-        if (Delete1->isEnabled())
-            Delete1Click();
-    });
+    // The Delete key on a selected row asks to delete its file, as the menu item does; on
+    // the excluded paths it deletes the selected row. While a text is edited in place the
+    // keys go to the editor, not to the list.
+    ListView1->installEventFilter(this);
+    ListView2->installEventFilter(this);
 }
 
 void TForm1::connectCriteria()
@@ -376,6 +369,35 @@ void TForm1::connectCriteria()
     m_criteria.setAfterDate(CheckBox1->isChecked());
     m_criteria.setTimeKind(m_timeKindPosition);
     m_criteria.setRusNames(RusCheck->isChecked());
+}
+
+bool TForm1::eventFilter(QObject* watched, QEvent* event)
+{
+    // The context-menu key opens a list's menu at its current row.
+    if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Menu
+        && (watched == ListView1 || watched == ListView2)) {
+        auto* view = static_cast<QAbstractItemView*>(watched);
+        const QRect current = view->visualRect(view->currentIndex());
+        const QPoint at = current.isValid() ? current.bottomLeft() : QPoint(0, 0);
+        (view == ListView1 ? PopupMenu1 : PopupMenu2)->popup(view->viewport()->mapToGlobal(at));
+        return true;
+    }
+    if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Delete
+        && static_cast<QKeyEvent*>(event)->modifiers() == Qt::NoModifier) {
+        if (watched == ListView1) {
+            PopupMenu1Popup();
+            if (DeleteFile1->isEnabled())
+                DeleteFile1Click();
+            return true;
+        }
+        if (watched == ListView2) {
+            PopupMenu2Popup();
+            if (Delete1->isEnabled())
+                Delete1Click();
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 // ---- start-up, size and close -------------------------------------------------------------

@@ -193,11 +193,13 @@ bool DirectoryWalk::ScanFolder(const SharedText& dir)
     if (!SearchFolder(dir))
         return false;
 
-    // Subfolders are queued whether or not they matched the mask or any criterion.
+    // Subfolders are queued whether or not they matched the mask or any criterion. A
+    // folder that is a link (a reparse point: a Windows junction or folder link) is never
+    // entered, so a link that points above itself cannot make the walk endless.
     for (const platform::DirEntry& entry : m_entries) {
         if (stopRequested())
             return false;
-        if (entry.isDirectory() && !isDotName(entry.name))
+        if (entry.isDirectory() && (entry.attributes & platform::Attr::ReparsePoint) == 0 && !isDotName(entry.name))
             enqueue(joinPath(*dir, entry.name));
     }
     return true;

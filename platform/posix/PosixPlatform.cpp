@@ -252,6 +252,25 @@ std::optional<Mapped> mapPath(const Configuration& config, std::string_view path
     return m;
 }
 
+// The code Windows gives when a folder cannot be entered: "file not found" when only
+// the last component is missing, "path not found" when a folder above it is missing or
+// is a file, and "the directory name is invalid" (267) when the path names a file.
+int enterFailureCode(const std::string& host, int err)
+{
+    if (err != ENOENT && err != ENOTDIR)
+        return codeFromErrno(err);
+    struct stat st;
+    if (err == ENOTDIR && ::stat(host.c_str(), &st) == 0 && !S_ISDIR(st.st_mode))
+        return 267;
+    if (err == ENOENT) {
+        const std::size_t slash = host.rfind('/');
+        const std::string parent = slash == 0 ? std::string("/") : host.substr(0, slash);
+        if (::stat(parent.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
+            return IoCode::FileNotFound;
+    }
+    return IoCode::PathNotFound;
+}
+
 // Opens the first `count` components of a mapped path. The drive's own folder is opened
 // by its host path (a drive may be reached through a link); below it no link is followed,
 // however long the path: a folder that a link has replaced since it was listed is not
@@ -397,8 +416,9 @@ Folder Folder::open(std::string_view path, IoStatus* status)
         return folder;
     const int fd = openDirectory(*mapped);
     if (fd < 0) {
+        const int err = errno;
         if (status)
-            *status = fromErrno(errno == ENOENT ? ENOTDIR : errno);
+            *status = IoStatus(enterFailureCode(mapped->host, err));
         return folder;
     }
     folder.m_handle = fd;

@@ -4,6 +4,8 @@
 // moc reads this file for the test class only; the program's headers (C++20 library
 // headers that moc cannot parse) stay out of its way.
 #ifndef Q_MOC_RUN
+#include "app/MessageBoxes.h"
+#include "app/SaveDialog.h"
 #include "app/TForm1.h"
 #include "folderpicker/TbsSkinSelectDirectoryDialog.h"
 #include "platform/Platform.h"
@@ -17,6 +19,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateTimeEdit>
+#include <QFileDialog>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -435,12 +438,68 @@ private slots:
         QCOMPARE(boxes.seen()[0].text, QStringLiteral("Erase c:\\\\gone.txt?"));
         QCOMPARE(boxes.seen()[0].icon, QMessageBox::Question);
         QVERIFY(m_tree->exists("gone.txt"));
+        // The Delete key asks the same question.
+        boxes.answer(QMessageBox::No);
+        w->ListView1->setFocus();
+        QTest::keyClick(w->ListView1, Qt::Key_Delete);
+        QCOMPARE(boxes.seen().size(), std::size_t(2));
+        QCOMPARE(boxes.seen()[1].text, QStringLiteral("Erase c:\\\\gone.txt?"));
+        // The context-menu key opens the list's menu.
+        QTest::keyClick(w->ListView1, Qt::Key_Menu);
+        QTRY_VERIFY(w->PopupMenu1->isVisible());
+        w->PopupMenu1->hide();
         boxes.answer(QMessageBox::Yes);
         w->DeleteFile1Click();
         QVERIFY(!m_tree->exists("gone.txt"));
         QVERIFY(m_tree->exists("kept.txt"));
         QCOMPARE(w->results().rowCount(), 0);
         QCOMPARE(w->statusText(0), QStringLiteral("0"));
+    }
+
+    void renameAsksAndReportsFailuresInRealBoxes()
+    {
+        m_tree->makeFile("\xD0\x96\xD1\x83\xD0\xBA.txt", "beetle"); // Жук.txt
+        m_tree->makeFile("ZHuk.txt", "already here");
+        auto w = makeWindow();
+        w->CheckBox1->setChecked(false);
+        w->RusCheck->setChecked(true);
+        searchAndWait(*w, QStringLiteral("c:"));
+        QCOMPARE(w->results().rowCount(), 1);
+        w->ListView1->selectRow(0);
+        test::MessageBoxDriver boxes;
+        boxes.answer(QMessageBox::Yes);
+        boxes.answer(QMessageBox::Ok);
+        w->ransliteit1Click();
+        QCOMPARE(boxes.seen().size(), std::size_t(2));
+        QCOMPARE(boxes.seen()[0].text, QString::fromUtf8("Rename c:\\\\Жук.txt to ZHuk.txt ?"));
+        QCOMPARE(boxes.seen()[0].icon, QMessageBox::Question);
+        QCOMPARE(boxes.seen()[1].title, QStringLiteral("Error"));
+        QCOMPARE(boxes.seen()[1].text, QStringLiteral("File I/O error."));
+        QCOMPARE(boxes.seen()[1].icon, QMessageBox::Critical);
+        QCOMPARE(QString::fromStdString(m_tree->read("ZHuk.txt")), QStringLiteral("already here"));
+        QCOMPARE(rowText(*w, 0, 1), QString::fromUtf8("Жук.txt"));
+        QCOMPARE(w->statusText(1), QStringLiteral("ZHuk.txt"));
+
+        boxes.clear();
+        boxes.answer(QMessageBox::No);
+        w->ransilteandrenameall1Click();
+        QCOMPARE(boxes.seen().size(), std::size_t(1));
+        QCOMPARE(boxes.seen()[0].text,
+            QStringLiteral("Are you sure to transliterate and rename all files and dirictories from the list? "));
+    }
+
+    void theGeneralErrorReportNamesTheProgram()
+    {
+        test::MessageBoxDriver boxes;
+        boxes.answer(QMessageBox::Ok);
+        generalErrorReport(nullptr, QStringLiteral("File not found"));
+        QCOMPARE(boxes.seen().size(), std::size_t(1));
+        QCOMPARE(boxes.seen()[0].title, QStringLiteral("main_window_test"));
+        QCOMPARE(boxes.seen()[0].text, QStringLiteral("File not found."));
+        QCOMPARE(boxes.seen()[0].icon, QMessageBox::Critical);
+        QCOMPARE(generalErrorText(QStringLiteral("Ends with a stop.")), QStringLiteral("Ends with a stop."));
+        QCOMPARE(generalErrorText(QStringLiteral("I/O error 3")), QStringLiteral("I/O error 3."));
+        QCOMPARE(generalErrorText(QStringLiteral("dash -")), QStringLiteral("dash -"));
     }
 
     void headerClicksSortWithOneDirectionFlag()
@@ -459,33 +518,60 @@ private slots:
         QCOMPARE(w->results().rowCount(), 0);
     }
 
-    void theRootsButtonTakesTheChosenFolder()
+    void savingByHandWritesTheListAndAsksBeforeReplacing()
     {
-        m_tree->makeDir("data");
+        m_tree->makeFile("data/a.txt");
+        m_tree->makeDir("out");
+        m_drives->map({ { 'c', m_tree->root() } });
         auto w = makeWindow();
-        w->ComboBox1->setEditText(QStringLiteral("c:;d:;"));
-        w->folderPicker().Directory = "C:\\data";
-        // Presses a button of the picker as soon as its modal window is up.
-        const auto pressWhenOpen = [](const char* button) {
+        w->CheckBox1->setChecked(false);
+        searchAndWait(*w, QStringLiteral("c:\\data"));
+        const QString target = QString::fromStdString(m_tree->path("out/list.txt"));
+        // Answers the save dialog with a file name as soon as it is up.
+        const auto chooseWhenOpen = [](const QString& path, bool accept) {
             auto* timer = new QTimer;
             timer->setInterval(5);
-            QObject::connect(timer, &QTimer::timeout, [timer, button] {
-                QWidget* dialog = QApplication::activeModalWidget();
-                auto* b = dialog ? dialog->findChild<QPushButton*>(QString::fromLatin1(button)) : nullptr;
-                if (b && dialog->isVisible()) {
-                    timer->deleteLater();
-                    b->click();
+            QObject::connect(timer, &QTimer::timeout, [timer, path, accept] {
+                auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+                if (!dialog || !dialog->isVisible())
+                    return;
+                timer->deleteLater();
+                timer->stop();
+                if (!accept) {
+                    dialog->reject();
+                    return;
                 }
+                dialog->selectFile(path);
+                QMetaObject::invokeMethod(dialog, "accept"); // what the Save button does
             });
             timer->start();
         };
-        pressWhenOpen("cancelButton");
-        w->SpeedButton1Click();
-        QCOMPARE(w->ComboBox1->currentText(), QStringLiteral("c:;d:;")); // Cancel changes nothing
-        pressWhenOpen("okButton");
-        w->SpeedButton1Click();
-        QCOMPARE(w->ComboBox1->currentText(), QStringLiteral("C:\\data"));
-        QCOMPARE(w->ComboBox1->count(), 2); // the entries stay
+        chooseWhenOpen(target, true);
+        w->Savelisttofile1Click();
+        const std::string line = "c:\\data" + std::string(50 - 1 - 7, ' ') + "a.txt \r\n";
+        QCOMPARE(QString::fromStdString(m_tree->read("out/list.txt")), QString::fromStdString(line));
+        QCOMPARE(w->saveDialog().FileName(), target); // offered again next time
+
+        // An existing file: the dialog asks first; No keeps the file as it is.
+        m_tree->makeFile("out/list.txt", "keep me");
+        test::MessageBoxDriver boxes;
+        boxes.answer(QMessageBox::No);
+        chooseWhenOpen(target, true);
+        // After the refused replacement the dialog is still open: cancel it.
+        auto* canceller = new QTimer;
+        canceller->setInterval(5);
+        QObject::connect(canceller, &QTimer::timeout, [canceller, &boxes] {
+            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            if (dialog && boxes.seen().size() == 1) {
+                canceller->deleteLater();
+                canceller->stop();
+                dialog->reject();
+            }
+        });
+        canceller->start();
+        w->Savelisttofile1Click();
+        QCOMPARE(boxes.seen().size(), std::size_t(1));
+        QCOMPARE(QString::fromStdString(m_tree->read("out/list.txt")), QStringLiteral("keep me"));
     }
 };
 

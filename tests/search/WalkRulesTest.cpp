@@ -1,5 +1,10 @@
 #include "search/DirectoryWalk.h"
+#include "search/FolderLister.h"
+#include "search/RowSink.h"
 #include "search/SearchJob.h"
+
+#include <atomic>
+#include <map>
 
 #include <gtest/gtest.h>
 
@@ -92,6 +97,59 @@ TEST(SplitRootsTest, CutsAtEverySemicolonAndKeepsEveryPiece)
     EXPECT_EQ(SearchJob::splitRoots(""), (Roots { "" }));
     EXPECT_EQ(SearchJob::splitRoots(";;"), (Roots { "", "", "" }));
     EXPECT_EQ(SearchJob::splitRoots(" c:\\Мои документы ; d:"), (Roots { " c:\\Мои документы ", " d:" }));
+}
+
+} // namespace
+} // namespace nuvero
+
+namespace nuvero {
+namespace {
+
+// A lister that serves made-up folders, so attribute words the host cannot produce (a
+// Windows junction: directory and reparse point) reach the walk.
+class ScriptedLister : public FolderLister {
+public:
+    std::map<std::string, std::vector<platform::DirEntry>> folders;
+    std::vector<std::string> asked;
+
+    bool list(const SharedText& path, std::vector<platform::DirEntry>& out) override
+    {
+        asked.push_back(*path);
+        const auto it = folders.find(*path);
+        out = it == folders.end() ? std::vector<platform::DirEntry>() : it->second;
+        return it != folders.end();
+    }
+};
+
+class CollectingSink : public RowSink {
+public:
+    std::vector<std::string> rows;
+    void addRow(ResultRow&& row) override { rows.push_back(row.fullPath()); }
+    void setStatus(const SharedText&) override { }
+};
+
+platform::DirEntry folderEntry(std::string name, std::uint32_t attributes)
+{
+    platform::DirEntry e;
+    e.name = std::move(name);
+    e.attributes = attributes;
+    return e;
+}
+
+TEST(WalkLinksTest, FolderLinksAreNeitherEnteredNorRows)
+{
+    ScriptedLister lister;
+    lister.folders["c:\\"] = { folderEntry("junction", platform::Attr::Directory | platform::Attr::ReparsePoint),
+        folderEntry("real", platform::Attr::Directory) };
+    lister.folders["c:\\real"] = {};
+    SearchCriteria criteria;
+    criteria.setAfterDate(false);
+    CollectingSink sink;
+    std::atomic<bool> stop { false };
+    DirectoryWalk walk(criteria, sink, stop, "*.*", &lister);
+    ASSERT_TRUE(walk.SearchRoot("c:"));
+    EXPECT_EQ(lister.asked, (std::vector<std::string> { "c:\\", "c:\\real" }));
+    EXPECT_EQ(sink.rows, (std::vector<std::string> { "c:\\\\real" }));
 }
 
 } // namespace

@@ -6,8 +6,15 @@
 
 namespace nuvero::test {
 
-// A real temporary folder tree on the host, removed with everything in it when the object
-// goes. Paths given to the helpers are relative to the tree's root and use "/".
+// A real temporary folder tree, removed with everything in it when the object goes.
+// Paths given to the helpers are relative to the tree's root and use "/".
+//
+// On Linux the tree is a new folder under $TMPDIR, which TestDrives::driveFor() maps as
+// a drive. Windows cannot give an existing folder a drive letter that the file system
+// calls see (Wine ignores DefineDosDevice), so there the tree is the whole of a test
+// drive: one of the letters listed in NUVERO_TEST_DRIVES (made by scripts/test-wine.sh,
+// or by "subst" on Windows; see docs/windows.md), claimed for the life of the tree
+// through a named mutex, so that test programs running side by side never share one.
 class TempTree {
 public:
     TempTree();
@@ -15,8 +22,12 @@ public:
     TempTree(const TempTree&) = delete;
     TempTree& operator=(const TempTree&) = delete;
 
+    // Host path of the root ("/tmp/nuvero-test-ab12cd" or "T:\").
     const std::string& root() const { return m_root; }
+    // Host path of an entry ("/" turned into "\" on Windows).
     std::string path(std::string_view relative) const;
+    // The drive letter that is the tree on Windows; 0 on Linux.
+    char driveLetter() const { return m_letter; }
 
     void makeDir(std::string_view relative) const; // parents made too
     void makeFile(std::string_view relative, std::string_view content = {}) const;
@@ -30,6 +41,8 @@ public:
 
 private:
     std::string m_root;
+    char m_letter = 0;
+    void* m_claim = nullptr; // Windows: the named mutex that holds the letter
 };
 
 } // namespace nuvero::test
