@@ -48,6 +48,33 @@ namespace nuvero {
 
 namespace {
 
+// An excluded path added from the folder picker keeps its exact bytes here.
+constexpr int ExactPathRole = Qt::UserRole + 1;
+
+// The bytes a text of a box stands for: `exact` when the text is still what `exact` shows
+// as (a name that is not valid UTF-8 shows with replacement characters, which name no
+// folder), else the text as typed.
+std::string exactText(const QString& text, const std::string& exact)
+{
+    if (!exact.empty() && text == toQString(exact))
+        return exact;
+    return toUtf8(text);
+}
+
+// The roots text of the roots box, with every root that still reads as the folder the
+// ">" button chose given that folder's exact bytes.
+std::string rootsText(const QString& text, const std::string& picked)
+{
+    std::string roots;
+    const QStringList pieces = text.split(QLatin1Char(';'));
+    for (qsizetype i = 0; i < pieces.size(); ++i) {
+        if (i > 0)
+            roots.push_back(';');
+        roots += exactText(pieces[i], picked);
+    }
+    return roots;
+}
+
 const QString SearchCaption = QStringLiteral("Search");
 const QString StopCaption = QStringLiteral("Stop");
 
@@ -521,8 +548,10 @@ void TForm1::SpeedButton1Click()
     if (!bsSkinSelectDirectoryDialog1->Execute())
         return;
     const std::string& folder = bsSkinSelectDirectoryDialog1->Directory;
-    if (!folder.empty())
+    if (!folder.empty()) {
+        m_pickedRoot = folder;
         ComboBox1->setEditText(toQString(folder));
+    }
 }
 
 // ---- the search ---------------------------------------------------------------------------
@@ -562,7 +591,7 @@ void TForm1::startSearch()
             this, [this] { postDrain(true); }, Qt::QueuedConnection);
     });
     CurrentSearch = std::make_unique<SearchThread>(m_criteria, *queue);
-    CurrentSearch->Roots = toUtf8(ComboBox1->currentText());
+    CurrentSearch->Roots = rootsText(ComboBox1->currentText(), m_pickedRoot);
     CurrentSearch->Mask = toUtf8(Edit2->text());
     CurrentSearch->start();
     BitBtn2->setText(StopCaption);
@@ -768,8 +797,10 @@ void TForm1::AddfromDirList1Click()
     const std::string& folder = bsSkinSelectDirectoryDialog1->Directory;
     if (folder.empty())
         return;
-    auto* item = new QTreeWidgetItem(ListView2, QStringList { toQString(folder) });
+    auto* item = new QTreeWidgetItem(QStringList { toQString(folder) });
+    item->setData(0, ExactPathRole, QByteArray::fromStdString(folder));
     item->setFlags(item->flags() | Qt::ItemIsEditable);
+    ListView2->addTopLevelItem(item);
 }
 
 void TForm1::Delete1Click()
@@ -790,8 +821,10 @@ void TForm1::publishExclusions()
     // during a search never shows it half a list.
     SearchCriteria::Exclusions items;
     items.reserve(static_cast<std::size_t>(ListView2->topLevelItemCount()));
-    for (int i = 0; i < ListView2->topLevelItemCount(); ++i)
-        items.push_back(toUtf8(ListView2->topLevelItem(i)->text(0)));
+    for (int i = 0; i < ListView2->topLevelItemCount(); ++i) {
+        const QTreeWidgetItem* item = ListView2->topLevelItem(i);
+        items.push_back(exactText(item->text(0), item->data(0, ExactPathRole).toByteArray().toStdString()));
+    }
     m_criteria.setExclusions(std::move(items));
 }
 

@@ -182,6 +182,10 @@ private:
     QElapsedTimer m_lastDrain;
     bool m_drainPosted = false;
     int m_timeKindPosition = -1; // selected entry of ComboBox3; -1 after typing
+    // The last folder the ">" button put into the roots box, as its exact bytes: a name
+    // that is not valid UTF-8 shows with replacement characters, and the roots text must
+    // still name the real folder.
+    std::string m_pickedRoot;
     bool m_autoSaveFailed = false; // the last automatic save failed (a close then stays open)
     std::unique_ptr<SortState> m_sort; // SortColumnIndex and SortDescending of the header clicks
 };

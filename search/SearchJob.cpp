@@ -13,6 +13,25 @@ SearchJob::SearchJob(
 {
 }
 
+std::vector<std::string> SearchJob::splitRoots(std::string_view roots)
+{
+    // Every ";" closes a root, and the end of the text closes the last one (as if a ";"
+    // were appended). One byte at a time is enough: the byte of ";" never occurs inside
+    // another character's UTF-8 bytes.
+    std::vector<std::string> pieces;
+    std::string root;
+    for (const char c : roots) {
+        if (c != ';') {
+            root.push_back(c);
+            continue;
+        }
+        pieces.push_back(std::move(root));
+        root.clear();
+    }
+    pieces.push_back(std::move(root));
+    return pieces;
+}
+
 bool SearchJob::run(const std::string& roots, const std::string& mask)
 {
     m_stats = {};
@@ -35,23 +54,14 @@ bool SearchJob::run(const std::string& roots, const std::string& mask)
 
 bool SearchJob::walkRoots(const std::string& roots, const std::string& mask, FolderLister* lister)
 {
+    // Roots are walked in the order written; nothing is trimmed, and an empty piece (";;",
+    // or the ";" that ends the drive list) is walked too and yields nothing.
     DirectoryWalk walk(m_criteria, m_sink, m_stopRequested, mask, lister);
-
-    // The ";" appended closes the last root like the others. Split one character at a
-    // time; nothing is trimmed, and an empty piece (";;", or the ";" that ends the roots
-    // text) is walked too and yields nothing.
-    const std::string text = roots + ";";
-    std::string root;
-    for (char c : text) {
-        if (c != ';') {
-            root.push_back(c);
-            continue;
-        }
+    for (const std::string& root : splitRoots(roots)) {
         const bool walked = walk.SearchRoot(root);
         m_stats = walk.stats();
         if (!walked)
             return false;
-        root.clear();
     }
     return true;
 }
