@@ -35,14 +35,45 @@
 #include <QStatusBar>
 #include <QStyle>
 #include <QTableView>
+#include <QTimer>
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <chrono>
+#include <span>
+#include <utility>
 
 namespace nuvero {
 
 namespace {
+
+// An excluded path added from the folder picker keeps its exact bytes here.
+constexpr int ExactPathRole = Qt::UserRole + 1;
+
+// The bytes a text of a box stands for: `exact` when the text is still what `exact` shows
+// as (a name that is not valid UTF-8 shows with replacement characters, which name no
+// folder), else the text as typed.
+std::string exactText(const QString& text, const std::string& exact)
+{
+    if (!exact.empty() && text == toQString(exact))
+        return exact;
+    return toUtf8(text);
+}
+
+// The roots text of the roots box, with every root that still reads as the folder the
+// ">" button chose given that folder's exact bytes.
+std::string rootsText(const QString& text, const std::string& picked)
+{
+    std::string roots;
+    const QStringList pieces = text.split(QLatin1Char(';'));
+    for (qsizetype i = 0; i < pieces.size(); ++i) {
+        if (i > 0)
+            roots.push_back(';');
+        roots += exactText(pieces[i], picked);
+    }
+    return roots;
+}
 
 const QString SearchCaption = QStringLiteral("Search");
 const QString StopCaption = QStringLiteral("Stop");
@@ -517,8 +548,10 @@ void TForm1::SpeedButton1Click()
     if (!bsSkinSelectDirectoryDialog1->Execute())
         return;
     const std::string& folder = bsSkinSelectDirectoryDialog1->Directory;
-    if (!folder.empty())
+    if (!folder.empty()) {
+        m_pickedRoot = folder;
         ComboBox1->setEditText(toQString(folder));
+    }
 }
 
 // ---- the search ---------------------------------------------------------------------------
@@ -549,13 +582,16 @@ void TForm1::startSearch()
         CurrentSearch.reset();
     }
     m_queue = std::make_unique<RowQueue>();
+    m_pending = {};
+    m_pendingFirst = 0;
     RowQueue* queue = m_queue.get();
-    queue->setNotify([this, queue] {
+    // Called on the worker's thread once the window has taken what came before.
+    queue->setNotify([this] {
         QMetaObject::invokeMethod(
-            this, [this, queue] { drainSearch(queue); }, Qt::QueuedConnection);
+            this, [this] { postDrain(true); }, Qt::QueuedConnection);
     });
     CurrentSearch = std::make_unique<SearchThread>(m_criteria, *queue);
-    CurrentSearch->Roots = toUtf8(ComboBox1->currentText());
+    CurrentSearch->Roots = rootsText(ComboBox1->currentText(), m_pickedRoot);
     CurrentSearch->Mask = toUtf8(Edit2->text());
     CurrentSearch->start();
     BitBtn2->setText(StopCaption);
@@ -568,19 +604,56 @@ void TForm1::stopSearch()
         CurrentSearch->StopRequested = true;
         m_queue->close(); // the list as it is now is the search's list
     }
+    m_pending = {}; // taken but not shown: not part of it either
+    m_pendingFirst = 0;
     setMenusEnabled(true);
     Savelist();
 }
 
-void TForm1::drainSearch(RowQueue* queue)
+void TForm1::postDrain(bool paced)
 {
-    if (queue != m_queue.get())
-        return; // a queue of an earlier job
-    RowQueue::Batch batch = queue->take();
-    if (BitBtn2->text() != StopCaption)
-        return; // stopped meanwhile: nothing more is shown
-    if (!batch.rows.empty())
-        m_results->appendRows(std::move(batch.rows));
+    if (m_drainPosted)
+        return; // the one already on its way drains whatever has come meanwhile
+    m_drainPosted = true;
+    // The list, the status bar and the view's repaint cost the same for ten rows as for ten
+    // thousand: a search that hands rows over faster than that is shown in steps of
+    // DrainIntervalMs, which keeps the window's share of the processor small.
+    qint64 delay = 0;
+    if (paced && m_lastDrain.isValid())
+        delay = std::max<qint64>(0, DrainIntervalMs - m_lastDrain.elapsed());
+    QTimer::singleShot(std::chrono::milliseconds(delay), this, [this] {
+        m_drainPosted = false;
+        drainSearch();
+    });
+}
+
+void TForm1::drainSearch()
+{
+    m_lastDrain.start();
+    if (BitBtn2->text() != StopCaption) {
+        m_pending = {}; // stopped meanwhile: nothing more is shown
+        m_pendingFirst = 0;
+        return;
+    }
+    if (m_pending.empty()) {
+        m_pending = m_queue->take();
+        m_pendingFirst = 0;
+    }
+    // The batch's rows in parts; its status text and its end follow its last row.
+    const std::size_t left = m_pending.rows.size() - m_pendingFirst;
+    if (left > 0) {
+        const std::size_t count = std::min(left, MaxRowsPerDrain);
+        const std::size_t first = std::exchange(m_pendingFirst, m_pendingFirst + count);
+        m_results->appendRows(std::span<ResultRow>(m_pending.rows).subspan(first, count));
+        if (BitBtn2->text() != StopCaption)
+            return; // the list's own signals ran the stop sequence, which dropped the rest
+        if (count < left) {
+            postDrain(false);
+            return;
+        }
+    }
+    RowQueue::Batch batch = std::exchange(m_pending, {});
+    m_pendingFirst = 0;
     if (batch.status)
         setStatusText(1, toQString(*batch.status));
     if (batch.finished) {
@@ -592,6 +665,11 @@ void TForm1::drainSearch(RowQueue* queue)
 bool TForm1::searching() const
 {
     return BitBtn2->text() == StopCaption;
+}
+
+bool TForm1::waitForWorker(int timeoutMs)
+{
+    return !CurrentSearch || CurrentSearch->wait(QDeadlineTimer(timeoutMs));
 }
 
 bool TForm1::waitForSearchEnd(int timeoutMs)
@@ -719,8 +797,10 @@ void TForm1::AddfromDirList1Click()
     const std::string& folder = bsSkinSelectDirectoryDialog1->Directory;
     if (folder.empty())
         return;
-    auto* item = new QTreeWidgetItem(ListView2, QStringList { toQString(folder) });
+    auto* item = new QTreeWidgetItem(QStringList { toQString(folder) });
+    item->setData(0, ExactPathRole, QByteArray::fromStdString(folder));
     item->setFlags(item->flags() | Qt::ItemIsEditable);
+    ListView2->addTopLevelItem(item);
 }
 
 void TForm1::Delete1Click()
@@ -741,8 +821,10 @@ void TForm1::publishExclusions()
     // during a search never shows it half a list.
     SearchCriteria::Exclusions items;
     items.reserve(static_cast<std::size_t>(ListView2->topLevelItemCount()));
-    for (int i = 0; i < ListView2->topLevelItemCount(); ++i)
-        items.push_back(toUtf8(ListView2->topLevelItem(i)->text(0)));
+    for (int i = 0; i < ListView2->topLevelItemCount(); ++i) {
+        const QTreeWidgetItem* item = ListView2->topLevelItem(i);
+        items.push_back(exactText(item->text(0), item->data(0, ExactPathRole).toByteArray().toStdString()));
+    }
     m_criteria.setExclusions(std::move(items));
 }
 

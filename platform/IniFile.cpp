@@ -1,5 +1,7 @@
 #include "platform/IniFile.h"
 
+#include <unordered_map>
+
 namespace nuvero::platform {
 
 namespace {
@@ -31,12 +33,26 @@ bool equalsNoCase(std::string_view a, std::string_view b)
     return true;
 }
 
+std::string foldedName(std::string_view name)
+{
+    std::string folded(name);
+    for (char& c : folded) {
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    }
+    return folded;
+}
+
 } // namespace
 
 IniFile IniFile::parse(std::string_view text)
 {
     IniFile ini;
-    Section* current = nullptr;
+    // Sections are found again by their folded name through an index, not by a search of
+    // the list: a file of a megabyte of distinct "[x]" lines must not stall the start.
+    std::unordered_map<std::string, std::size_t> sectionIndex;
+    constexpr std::size_t None = static_cast<std::size_t>(-1);
+    std::size_t current = None;
     std::size_t pos = 0;
     while (pos < text.size()) {
         std::size_t end = text.find('\n', pos);
@@ -51,18 +67,13 @@ IniFile IniFile::parse(std::string_view text)
             if (close == std::string_view::npos)
                 continue;
             const std::string_view name = trim(line.substr(1, close - 1));
-            current = nullptr;
-            for (auto& s : ini.m_sections) {
-                if (equalsNoCase(s.name, name))
-                    current = &s;
-            }
-            if (!current) {
+            const auto [it, added] = sectionIndex.try_emplace(foldedName(name), ini.m_sections.size());
+            if (added)
                 ini.m_sections.push_back({ std::string(name), {} });
-                current = &ini.m_sections.back();
-            }
+            current = it->second;
             continue;
         }
-        if (!current)
+        if (current == None)
             continue;
         const std::size_t eq = line.find('=');
         if (eq == std::string_view::npos)
@@ -71,7 +82,7 @@ IniFile IniFile::parse(std::string_view text)
         std::string_view value = trim(line.substr(eq + 1));
         if (value.size() >= 2 && value.front() == '"' && value.back() == '"')
             value = value.substr(1, value.size() - 2);
-        current->entries.emplace_back(std::string(key), std::string(value));
+        ini.m_sections[current].entries.emplace_back(std::string(key), std::string(value));
     }
     return ini;
 }

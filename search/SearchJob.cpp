@@ -1,5 +1,7 @@
 #include "search/SearchJob.h"
 
+#include <optional>
+
 namespace nuvero {
 
 SearchJob::SearchJob(
@@ -11,30 +13,56 @@ SearchJob::SearchJob(
 {
 }
 
-bool SearchJob::run(const std::string& roots, const std::string& mask)
+std::vector<std::string> SearchJob::splitRoots(std::string_view roots)
 {
-    m_stats = {};
-    DirectoryWalk walk(m_criteria, m_sink, m_stopRequested, mask, m_lister);
-
-    // The ";" appended closes the last root like the others. Split one character at a
-    // time; nothing is trimmed, and an empty piece (";;", or the ";" that ends the roots
-    // text) is walked too and yields nothing.
-    const std::string text = roots + ";";
+    // Every ";" closes a root, and the end of the text closes the last one (as if a ";"
+    // were appended). One byte at a time is enough: the byte of ";" never occurs inside
+    // another character's UTF-8 bytes.
+    std::vector<std::string> pieces;
     std::string root;
-    for (char c : text) {
+    for (const char c : roots) {
         if (c != ';') {
             root.push_back(c);
             continue;
         }
-        const bool walked = walk.SearchRoot(root);
-        m_stats = walk.stats();
-        if (!walked) {
-            m_sink.finish(false);
-            return false;
-        }
+        pieces.push_back(std::move(root));
         root.clear();
     }
-    m_sink.finish(true);
+    pieces.push_back(std::move(root));
+    return pieces;
+}
+
+bool SearchJob::run(const std::string& roots, const std::string& mask)
+{
+    m_stats = {};
+    m_readAheadStats = {};
+    bool completed = false;
+    {
+        // The read-ahead threads live for this run only and are joined at the end of this
+        // scope, so that nothing of the run is still working when the sink hears the end.
+        std::optional<ReadAheadFolderLister> readAhead;
+        FolderLister* lister = m_lister;
+        if (!lister && m_threads > 1)
+            lister = &readAhead.emplace(&m_stopRequested, m_threads - 1);
+        completed = walkRoots(roots, mask, lister);
+        if (readAhead)
+            m_readAheadStats = readAhead->stats();
+    }
+    m_sink.finish(completed);
+    return completed;
+}
+
+bool SearchJob::walkRoots(const std::string& roots, const std::string& mask, FolderLister* lister)
+{
+    // Roots are walked in the order written; nothing is trimmed, and an empty piece (";;",
+    // or the ";" that ends the drive list) is walked too and yields nothing.
+    DirectoryWalk walk(m_criteria, m_sink, m_stopRequested, mask, lister);
+    for (const std::string& root : splitRoots(roots)) {
+        const bool walked = walk.SearchRoot(root);
+        m_stats = walk.stats();
+        if (!walked)
+            return false;
+    }
     return true;
 }
 

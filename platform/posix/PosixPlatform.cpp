@@ -9,6 +9,7 @@
 #include "platform/Platform.h"
 #include "platform/posix/DriveTable.h"
 #include "platform/posix/MountTable.h"
+#include "platform/posix/NoFollowOpen.h"
 
 #include <algorithm>
 #include <atomic>
@@ -72,13 +73,28 @@ std::string computeSettingsPath()
 std::string readSettingsText(const std::string& path)
 {
     std::string text;
-    FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f)
+    // Only a regular file is read: a pipe or a device put in its place would stall the
+    // start (a pipe without a writer never ends, /dev/zero never ends either).
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0)
         return text;
+    struct stat st;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return text;
+    }
     text.resize(MaxSettingsFileSize);
-    const std::size_t n = std::fread(text.data(), 1, text.size(), f);
-    text.resize(n);
-    std::fclose(f);
+    std::size_t done = 0;
+    while (done < text.size()) {
+        const ssize_t n = ::read(fd, text.data() + done, text.size() - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        done += static_cast<std::size_t>(n);
+    }
+    text.resize(done);
+    ::close(fd);
     return text;
 }
 
@@ -167,8 +183,21 @@ IoStatus fromErrno(int err)
 // A program path taken apart: its drive letter and the host path it stands for.
 struct Mapped {
     char letter = 0;
+    std::string driveFolder; // the drive's host folder
     std::string host;
     std::vector<std::string_view> components; // after "X:", "." and ".." resolved
+
+    // The first `count` components joined with "/": a path below the drive's folder.
+    std::string below(std::size_t count) const
+    {
+        std::string path;
+        for (std::size_t i = 0; i < count; ++i) {
+            if (i > 0)
+                path.push_back('/');
+            path.append(components[i]);
+        }
+        return path;
+    }
 };
 
 // Maps "X:\a\b" onto the drive's host folder. "\" and "/" both separate, empty and "."
@@ -205,6 +234,7 @@ std::optional<Mapped> mapPath(const Configuration& config, std::string_view path
         }
         pos = end + 1;
     }
+    m.driveFolder = *folder;
     m.host = *folder;
     for (const auto part : m.components) {
         if (m.host.back() != '/')
@@ -241,43 +271,78 @@ int enterFailureCode(const std::string& host, int err)
     return IoCode::PathNotFound;
 }
 
-// Opens a folder, also when its path is longer than the system takes in one call: then
-// the path is walked one component at a time, each opened relative to the one before.
-int openDirectory(const std::string& host)
+// Opens the first `count` components of a mapped path. The drive's own folder is opened
+// by its host path (a drive may be reached through a link); below it no link is followed,
+// however long the path: a folder that a link has replaced since it was listed is not
+// entered, and no command reaches through such a link.
+int openMapped(const Mapped& m, std::size_t count, int flags)
+{
+    if (count == 0)
+        return ::open(m.driveFolder.c_str(), flags);
+    const int base = ::open(m.driveFolder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    if (base < 0)
+        return -1;
+    const int fd = openNoFollow(base, m.below(count), flags);
+    const int saved = errno;
+    ::close(base);
+    // A link in the path reads as "no such folder", as a file there would.
+    errno = saved == ELOOP ? ENOTDIR : saved;
+    return fd;
+}
+
+int openDirectory(const Mapped& m)
 {
     constexpr int flags = O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NONBLOCK;
     // O_NOATIME keeps the search from changing the last-access times it searches for; the
     // system grants it to the owner of the folder (and to root) only.
-    int fd = ::open(host.c_str(), flags | O_NOATIME);
-    if (fd < 0 && errno == EPERM)
-        fd = ::open(host.c_str(), flags);
-    if (fd >= 0 || errno != ENAMETOOLONG)
+    const std::size_t count = m.components.size();
+    const int fd = openMapped(m, count, flags | O_NOATIME);
+    if (fd >= 0 || errno != EPERM)
         return fd;
-    int current = ::open("/", flags);
-    std::size_t pos = 1;
-    while (current >= 0 && pos < host.size()) {
-        std::size_t end = host.find('/', pos);
-        if (end == std::string::npos)
-            end = host.size();
-        const std::string part = host.substr(pos, end - pos);
-        pos = end + 1;
-        if (part.empty())
-            continue;
-        int next = ::openat(current, part.c_str(), flags | O_NOATIME);
-        if (next < 0 && errno == EPERM)
-            next = ::openat(current, part.c_str(), flags);
-        const int saved = errno;
-        ::close(current);
-        errno = saved;
-        current = next;
-    }
-    return current;
+    return openMapped(m, count, flags);
 }
+
+// The folder that holds a mapped path's last component, opened as a path only, and that
+// component's name. Fails with EACCES for a drive's own folder, which has no parent here.
+struct Parent {
+    int fd = -1;
+    std::string name;
+
+    Parent() = default;
+    Parent(const Parent&) = delete;
+    Parent& operator=(const Parent&) = delete;
+    ~Parent()
+    {
+        if (fd >= 0)
+            ::close(fd);
+    }
+};
+
+bool openParent(const Mapped& m, Parent& parent)
+{
+    if (m.components.empty()) {
+        errno = EACCES;
+        return false;
+    }
+    parent.fd = openMapped(m, m.components.size() - 1, O_PATH | O_DIRECTORY | O_CLOEXEC);
+    parent.name.assign(m.components.back());
+    return parent.fd >= 0;
+}
+
+// File times the program can show: from 1 January 1601 (tick 0) to the last moment of
+// the year 9999, in universal time. Some file systems (tmpfs, btrfs) keep any 64-bit
+// second count; such a time is held at the nearer end instead of overflowing.
+constexpr std::int64_t EpochDifference = 11644473600LL; // 1601-01-01 to 1970-01-01, seconds
+constexpr std::int64_t LastFileSecond = 265046774399LL; // 9999-12-31 23:59:59 after 1601-01-01
 
 std::int64_t ticksFromStatx(const statx_timestamp& t)
 {
-    constexpr std::int64_t EpochDifference = 11644473600LL; // 1601-01-01 to 1970-01-01
-    return (static_cast<std::int64_t>(t.tv_sec) + EpochDifference) * 10000000LL + t.tv_nsec / 100;
+    const std::int64_t seconds = static_cast<std::int64_t>(t.tv_sec);
+    if (seconds < -EpochDifference)
+        return 0;
+    if (seconds > LastFileSecond - EpochDifference)
+        return LastFileSecond * 10000000LL + 9999999;
+    return (seconds + EpochDifference) * 10000000LL + t.tv_nsec / 100;
 }
 
 std::uint32_t attributesFromStatx(const struct statx& sx)
@@ -349,7 +414,7 @@ Folder Folder::open(std::string_view path, IoStatus* status)
     const auto mapped = mapPath(*config, path, status);
     if (!mapped)
         return folder;
-    const int fd = openDirectory(mapped->host);
+    const int fd = openDirectory(*mapped);
     if (fd < 0) {
         const int err = errno;
         if (status)
@@ -454,9 +519,20 @@ LocalTimeConverter::LocalTimeConverter()
 {
 }
 
+namespace {
+// Local ticks of a file time, held within the times the program can show (see
+// ticksFromStatx) before and after the offset, so that no file time overflows here.
+std::int64_t localTicks(FileTime time, std::int64_t offsetTicks)
+{
+    constexpr std::int64_t MaxTicks = LastFileSecond * TicksPerSecond + (TicksPerSecond - 1);
+    const std::int64_t utc = std::clamp<std::int64_t>(time.ticks, 0, MaxTicks);
+    return std::clamp<std::int64_t>(utc + offsetTicks, 0, MaxTicks);
+}
+} // namespace
+
 DateTime LocalTimeConverter::toDateTime(FileTime time) const
 {
-    const std::int64_t local = time.ticks + m_offsetTicks;
+    const std::int64_t local = localTicks(time, m_offsetTicks);
     std::int64_t seconds = local / TicksPerSecond;
     if (local % TicksPerSecond < 0)
         --seconds;
@@ -465,7 +541,7 @@ DateTime LocalTimeConverter::toDateTime(FileTime time) const
 
 CalendarTime LocalTimeConverter::toLocal(FileTime time) const
 {
-    const std::int64_t local = time.ticks + m_offsetTicks;
+    const std::int64_t local = localTicks(time, m_offsetTicks);
     std::int64_t ms = local / 10000;
     if (local % 10000 < 0)
         --ms;
@@ -519,9 +595,15 @@ std::optional<std::uint32_t> fileAttributes(std::string_view path)
     if (!mapped)
         return std::nullopt;
     struct statx sx;
-    // A drive's own folder may be reached through a link; anything inside is not followed.
-    const int flags = mapped->components.empty() ? 0 : AT_SYMLINK_NOFOLLOW;
-    if (::statx(AT_FDCWD, mapped->host.c_str(), flags | AT_NO_AUTOMOUNT, StatxFields, &sx) != 0)
+    if (mapped->components.empty()) {
+        // A drive's own folder may be reached through a link; anything inside is not followed.
+        if (::statx(AT_FDCWD, mapped->driveFolder.c_str(), AT_NO_AUTOMOUNT, StatxFields, &sx) != 0)
+            return std::nullopt;
+        return attributesFromStatx(sx);
+    }
+    Parent parent;
+    if (!openParent(*mapped, parent)
+        || ::statx(parent.fd, parent.name.c_str(), AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT, StatxFields, &sx) != 0)
         return std::nullopt;
     return attributesFromStatx(sx);
 }
@@ -535,7 +617,11 @@ IoStatus openReadWriteTest(std::string_view path)
         return status;
     // No links followed and no blocking on pipes: the test must not touch anything but
     // the file the row names.
-    const int fd = ::open(mapped->host.c_str(), O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    constexpr int flags = O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY;
+    Parent parent;
+    const int fd = mapped->components.empty() ? ::open(mapped->driveFolder.c_str(), flags)
+        : openParent(*mapped, parent)         ? ::openat(parent.fd, parent.name.c_str(), flags)
+                                              : -1;
     if (fd < 0)
         return fromErrno(errno == ELOOP ? EACCES : errno);
     ::close(fd);
@@ -549,12 +635,15 @@ IoStatus deleteFile(std::string_view path)
     const auto mapped = mapPath(*config, path, &status);
     if (!mapped)
         return status;
+    Parent parent;
+    if (!openParent(*mapped, parent))
+        return fromErrno(errno);
     struct stat st;
-    if (::lstat(mapped->host.c_str(), &st) != 0)
+    if (::fstatat(parent.fd, parent.name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0)
         return fromErrno(errno);
     if (S_ISDIR(st.st_mode))
         return IoStatus(IoCode::AccessDenied);
-    if (::unlink(mapped->host.c_str()) != 0)
+    if (::unlinkat(parent.fd, parent.name.c_str(), 0) != 0)
         return fromErrno(errno);
     return IoStatus::success();
 }
@@ -569,14 +658,26 @@ IoStatus moveFile(std::string_view from, std::string_view to)
     const auto target = mapPath(*config, to, &status);
     if (!target)
         return status;
+    if (source->components.empty() || target->components.empty()) {
+        // A drive's own folder is never moved; naming it as its own new name changes nothing.
+        if (source->host == target->host)
+            return IoStatus::success();
+        return IoStatus(IoCode::AccessDenied);
+    }
+    Parent from_;
+    Parent to_;
+    if (!openParent(*source, from_))
+        return fromErrno(errno);
     struct stat st;
-    if (::lstat(source->host.c_str(), &st) != 0)
+    if (::fstatat(from_.fd, from_.name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0)
         return fromErrno(errno);
     if (source->host == target->host)
         return IoStatus::success();
-    if (source->components.empty() || target->components.empty())
-        return IoStatus(IoCode::AccessDenied); // a drive's own folder is never moved
-    if (::renameat2(AT_FDCWD, source->host.c_str(), AT_FDCWD, target->host.c_str(), RENAME_NOREPLACE) == 0)
+    if (!openParent(*target, to_))
+        return fromErrno(errno);
+    const char* oldName = from_.name.c_str();
+    const char* newName = to_.name.c_str();
+    if (::renameat2(from_.fd, oldName, to_.fd, newName, RENAME_NOREPLACE) == 0)
         return IoStatus::success();
     if (errno != EINVAL && errno != ENOSYS)
         return fromErrno(errno);
@@ -584,19 +685,19 @@ IoStatus moveFile(std::string_view from, std::string_view to)
     // name (which fails if that name exists) and then unlinked under the old one; for a
     // folder, the target is checked just before the rename.
     if (!S_ISDIR(st.st_mode)) {
-        if (::link(source->host.c_str(), target->host.c_str()) != 0)
+        if (::linkat(from_.fd, oldName, to_.fd, newName, 0) != 0)
             return fromErrno(errno);
-        if (::unlink(source->host.c_str()) != 0) {
+        if (::unlinkat(from_.fd, oldName, 0) != 0) {
             const int err = errno;
-            ::unlink(target->host.c_str());
+            ::unlinkat(to_.fd, newName, 0);
             return fromErrno(err);
         }
         return IoStatus::success();
     }
     struct stat existing;
-    if (::lstat(target->host.c_str(), &existing) == 0)
+    if (::fstatat(to_.fd, newName, &existing, AT_SYMLINK_NOFOLLOW) == 0)
         return IoStatus(IoCode::AlreadyExists);
-    if (::rename(source->host.c_str(), target->host.c_str()) != 0)
+    if (::renameat(from_.fd, oldName, to_.fd, newName) != 0)
         return fromErrno(errno);
     return IoStatus::success();
 }

@@ -1,6 +1,7 @@
 #include "search/DirectoryWalk.h"
 #include "search/FolderLister.h"
 #include "search/RowSink.h"
+#include "search/SearchJob.h"
 
 #include <atomic>
 #include <map>
@@ -86,6 +87,16 @@ TEST(JoinPathTest, NeverDoublesTheSeparator)
     EXPECT_EQ(DirectoryWalk::joinPath("c:\\", "data"), "c:\\data");
     EXPECT_EQ(DirectoryWalk::joinPath("c:\\data", "sub"), "c:\\data\\sub");
     EXPECT_EQ(DirectoryWalk::joinPath("C:\\Temp\\", "Sub"), "C:\\Temp\\Sub");
+}
+
+TEST(SplitRootsTest, CutsAtEverySemicolonAndKeepsEveryPiece)
+{
+    using Roots = std::vector<std::string>;
+    EXPECT_EQ(SearchJob::splitRoots("c:;d:"), (Roots { "c:", "d:" }));
+    EXPECT_EQ(SearchJob::splitRoots("c:;d:;e:;"), (Roots { "c:", "d:", "e:", "" }));
+    EXPECT_EQ(SearchJob::splitRoots(""), (Roots { "" }));
+    EXPECT_EQ(SearchJob::splitRoots(";;"), (Roots { "", "", "" }));
+    EXPECT_EQ(SearchJob::splitRoots(" c:\\Мои документы ; d:"), (Roots { " c:\\Мои документы ", " d:" }));
 }
 
 } // namespace

@@ -1,0 +1,94 @@
+#ifndef _GNU_SOURCE
+#define _GNU_SOURCE
+#endif
+
+#include "platform/posix/NoFollowOpen.h"
+
+#include <atomic>
+#include <cerrno>
+#include <climits>
+#include <fcntl.h>
+#include <linux/openat2.h>
+#include <string>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+namespace nuvero::platform {
+
+namespace {
+
+constexpr int PathOnly = O_PATH | O_DIRECTORY | O_CLOEXEC;
+
+// Set once the kernel has said it has no openat2 (older than 5.6, or a sandbox that
+// refuses it); every later open then goes one component at a time.
+std::atomic<bool> g_noOpenat2 { false };
+
+int openat2NoLinks(int dirFd, const std::string& path, int flags)
+{
+#ifdef SYS_openat2
+    if (!g_noOpenat2.load(std::memory_order_relaxed)) {
+        open_how how {};
+        how.flags = static_cast<unsigned>(flags);
+        how.resolve = RESOLVE_NO_SYMLINKS;
+        const long fd = ::syscall(SYS_openat2, dirFd, path.c_str(), &how, sizeof how);
+        if (fd >= 0 || errno != ENOSYS)
+            return static_cast<int>(fd);
+        g_noOpenat2.store(true, std::memory_order_relaxed);
+    }
+#endif
+    // One component at a time, each refused if it is a link.
+    int current = dirFd;
+    std::size_t pos = 0;
+    for (;;) {
+        std::size_t end = path.find('/', pos);
+        const bool last = end == std::string::npos;
+        if (last)
+            end = path.size();
+        const std::string part = path.substr(pos, end - pos);
+        const int next = ::openat(current, part.c_str(), (last ? flags : PathOnly) | O_NOFOLLOW);
+        const int saved = errno;
+        if (current != dirFd)
+            ::close(current);
+        errno = saved;
+        if (next < 0 || last)
+            return next;
+        current = next;
+        pos = end + 1;
+    }
+}
+
+} // namespace
+
+int openNoFollow(int baseFd, std::string_view relative, int flags)
+{
+    // The path is taken in pieces of less than PATH_MAX bytes, cut between components,
+    // each opened relative to the one before: the cost grows with the path's length, not
+    // with its square as opening one component at a time from the top would.
+    constexpr std::size_t Piece = PATH_MAX - 1;
+    int current = baseFd;
+    std::size_t pos = 0;
+    for (;;) {
+        std::size_t end = relative.size();
+        if (end - pos > Piece) {
+            end = relative.rfind('/', pos + Piece);
+            if (end == std::string_view::npos || end <= pos) {
+                errno = ENAMETOOLONG;
+                end = std::string_view::npos;
+            }
+        }
+        int next = -1;
+        const bool last = end == relative.size();
+        if (end != std::string_view::npos)
+            next = openat2NoLinks(current, std::string(relative.substr(pos, end - pos)), last ? flags : PathOnly);
+        const int saved = errno;
+        if (current != baseFd)
+            ::close(current);
+        errno = saved;
+        if (next < 0 || last)
+            return next;
+        current = next;
+        pos = end + 1;
+    }
+}
+
+} // namespace nuvero::platform

@@ -1,0 +1,47 @@
+#pragma once
+
+#include "platform/Platform.h"
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace nuvero::test {
+
+// A tmpfs mounted on an existing host folder inside a mount namespace of this thread's own,
+// so that a test can make a full disk or a read-only file system for real and nothing of
+// it is seen outside the test. Needs CAP_SYS_ADMIN (CI runs as root); where the system
+// refuses, mounted() is false and reason() says why, for the test's skip message.
+class PrivateMount {
+public:
+    PrivateMount(const std::string& folder, const std::string& options);
+    ~PrivateMount();
+    PrivateMount(const PrivateMount&) = delete;
+    PrivateMount& operator=(const PrivateMount&) = delete;
+
+    bool mounted() const { return m_mounted; }
+    const std::string& reason() const { return m_reason; }
+
+    // Makes the mount read-only in place; what it holds stays.
+    bool makeReadOnly();
+
+private:
+    std::string m_folder;
+    bool m_mounted = false;
+    std::string m_reason;
+};
+
+// Removes a host folder and everything in it, however deep, holding one descriptor at a
+// time (a chain of thousands of folders is neither reachable by one path nor by one open
+// descriptor per level).
+void removeTree(const std::string& hostFolder);
+
+// Entries of a host folder (names only, "." and ".." left out), in no particular order.
+std::vector<std::string> hostNames(const std::string& hostFolder);
+
+// Runs `body` in a child process with the given user and group ids (the test itself runs as
+// root, for whom no permission is ever denied) and returns its exit status, or -1 when the
+// child could not be made.
+int runAs(unsigned uid, unsigned gid, const std::function<int()>& body);
+
+} // namespace nuvero::test

@@ -1,0 +1,352 @@
+// Soak: hundreds of searches through the real SearchThread and RowQueue, started and
+// stopped at random moments, while another thread keeps changing the tree under them
+// (files and folders come and go, folders turn into files and into links out of the
+// drive). Run under ThreadSanitizer and AddressSanitizer too (label "threads").
+//
+// After every search: the rows the window took are a prefix of the rows the worker found;
+// a completed search delivered all of them, "finished" last; every row names an entry that
+// existed during the search, and none lies outside the tree.
+//
+// NUVERO_SOAK_SECONDS sets the duration (default: 10 s, 25 s under the sanitizers).
+#include "FaultSupport.h"
+
+#include "search/RowQueue.h"
+#include "search/SearchCriteria.h"
+#include "search/SearchThread.h"
+#include "support/TempTree.h"
+#include "support/TestDrives.h"
+
+#include <gtest/gtest.h>
+
+#include <QDeadlineTimer>
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstdio>
+#include <cstdlib>
+#include <fcntl.h>
+#include <iterator>
+#include <mutex>
+#include <random>
+#include <set>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
+
+// Qt is not built with ThreadSanitizer: an ended QThread wakes its waiters through a
+// condition variable whose ordering the sanitizer cannot see (see SearchThreadTest).
+extern "C" const char* __tsan_default_suppressions()
+{
+    return "race:QWaitCondition::~QWaitCondition\n";
+}
+
+namespace nuvero {
+namespace {
+
+using namespace std::chrono_literals;
+
+#ifndef NUVERO_SOAK_DEFAULT_SECONDS
+#define NUVERO_SOAK_DEFAULT_SECONDS 10
+#endif
+
+int soakSeconds()
+{
+    if (const char* text = std::getenv("NUVERO_SOAK_SECONDS"); text && *text)
+        return std::max(1, std::atoi(text));
+    return NUVERO_SOAK_DEFAULT_SECONDS;
+}
+
+// Every entry the tree may ever hold, as "program folder|name". The changer records an
+// entry in `existed` before it makes it, so a row is right when its key is recorded.
+class ChangingTree {
+public:
+    static constexpr int Folders = 6;
+    static constexpr int Subfolders = 4;
+    static constexpr int Files = 12;
+
+    ChangingTree(const test::TempTree& tree, std::string outside)
+        : m_tree(tree)
+        , m_outside(std::move(outside))
+    {
+        for (int f = 0; f < Folders; ++f) {
+            makeFolder(f, -1);
+            for (int s = 0; s < Subfolders; ++s) {
+                makeFolder(f, s);
+                for (int n = 0; n < Files; ++n)
+                    makeFile(f, s, n);
+            }
+        }
+    }
+
+    // One random change of the tree; called over and over by the changer thread.
+    void change(std::mt19937& random)
+    {
+        const int f = static_cast<int>(random() % Folders);
+        const int s = static_cast<int>(random() % Subfolders);
+        const int n = static_cast<int>(random() % Files);
+        const std::string sub = subPath(f, s);
+        switch (random() % 10) {
+        case 0:
+        case 1:
+        case 2:
+        case 3:
+            makeFile(f, s, n);
+            break;
+        case 4: // a folder comes (back)
+            makeFolder(f, s);
+            break;
+        case 5:
+            m_tree.remove(sub + "/" + fileName(n));
+            break;
+        case 6: // a folder vanishes with all it holds
+            m_tree.remove(sub);
+            break;
+        case 7: // a folder turns into a file
+            m_tree.remove(sub);
+            record(folderPath(f), subName(s));
+            m_tree.makeFile(sub, "now a file");
+            break;
+        case 8: // a folder turns into a link out of the drive, or to the system's root
+            m_tree.remove(sub);
+            ::symlink(random() % 2 ? "/" : m_outside.c_str(), m_tree.path(sub).c_str());
+            break;
+        default: // a file turns into a link to one outside
+            m_tree.remove(sub + "/" + fileName(n));
+            ::symlink((m_outside + "/secret.txt").c_str(), m_tree.path(sub + "/" + fileName(n)).c_str());
+            break;
+        }
+    }
+
+    // `folder` as a row's Path holds it: a root typed with a trailing "\" keeps it.
+    bool existed(std::string folder, const std::string& name) const
+    {
+        if (folder.size() > 3 && folder.back() == '\\')
+            folder.pop_back();
+        std::lock_guard lock(m_mutex);
+        return m_existed.count(folder + "|" + name) > 0;
+    }
+
+private:
+    static std::string folderName(int f) { return (f % 2 ? "папка" : "folder") + std::to_string(f); }
+    static std::string subName(int s) { return "s" + std::to_string(s); }
+    static std::string fileName(int n) { return (n % 3 ? "file" : "Файл") + std::to_string(n) + ".txt"; }
+    static std::string subPath(int f, int s) { return folderName(f) + "/" + subName(s); }
+    static std::string folderPath(int f) { return "c:\\" + folderName(f); }
+
+    void record(const std::string& folder, const std::string& name)
+    {
+        std::lock_guard lock(m_mutex);
+        m_existed.insert(folder + "|" + name);
+    }
+
+    void makeFolder(int f, int s)
+    {
+        if (s < 0) {
+            record("c:\\", folderName(f));
+            m_tree.makeDir(folderName(f));
+            return;
+        }
+        if (m_tree.exists(subPath(f, s)) && !m_tree.isDir(subPath(f, s)))
+            m_tree.remove(subPath(f, s));
+        record(folderPath(f), subName(s));
+        ::mkdir(m_tree.path(subPath(f, s)).c_str(), 0755);
+    }
+
+    void makeFile(int f, int s, int n)
+    {
+        const std::string path = subPath(f, s) + "/" + fileName(n);
+        record(folderPath(f) + "\\" + subName(s), fileName(n));
+        // Only where the folder still is a folder: never through a link.
+        if (m_tree.isDir(subPath(f, s)) && !m_tree.exists(path))
+            ::close(::open(m_tree.path(path).c_str(), O_WRONLY | O_CREAT | O_NOFOLLOW, 0644));
+    }
+
+    const test::TempTree& m_tree;
+    const std::string m_outside;
+    mutable std::mutex m_mutex;
+    std::set<std::string> m_existed;
+};
+
+// Records every row the worker hands over, on the worker's thread, then passes it on.
+class WitnessSink : public RowSink {
+public:
+    explicit WitnessSink(RowQueue& queue)
+        : m_queue(queue)
+    {
+    }
+
+    void addRow(ResultRow&& row) override
+    {
+        found.push_back(std::string(row.pathText()) + "|" + row.name);
+        m_queue.addRow(std::move(row));
+    }
+    void setStatus(const SharedText& folder) override { m_queue.setStatus(folder); }
+    void finish(bool completed) override
+    {
+        finishCalls.fetch_add(1);
+        m_queue.finish(completed);
+    }
+
+    std::vector<std::string> found; // read only after the worker has ended
+    std::atomic<int> finishCalls { 0 };
+
+private:
+    RowQueue& m_queue;
+};
+
+// The window's side: woken by the queue, takes batches in order, as TForm1 drains them.
+class Window {
+public:
+    explicit Window(RowQueue& queue)
+        : m_queue(queue)
+    {
+        m_queue.setNotify([this] {
+            std::lock_guard lock(m_mutex);
+            m_notified = true;
+            m_wake.notify_one();
+        });
+    }
+
+    // Waits for a hand-over and takes it; false after the timeout.
+    bool pump(std::chrono::milliseconds timeout)
+    {
+        {
+            std::unique_lock lock(m_mutex);
+            if (!m_wake.wait_for(lock, timeout, [&] { return m_notified; }))
+                return false;
+            m_notified = false;
+        }
+        take();
+        return true;
+    }
+
+    void take()
+    {
+        RowQueue::Batch batch = m_queue.take();
+        EXPECT_FALSE(finished && !batch.empty()) << "nothing may come after finished";
+        for (const ResultRow& row : batch.rows)
+            rows.push_back(std::string(row.pathText()) + "|" + row.name);
+        finished = finished || batch.finished;
+    }
+
+    std::vector<std::string> rows;
+    bool finished = false;
+
+private:
+    RowQueue& m_queue;
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    bool m_notified = false;
+};
+
+TEST(SoakTest, SearchesStartedAndStoppedAtRandomOverAChangingTree)
+{
+    test::TempTree tree;
+    test::TempTree outside;
+    outside.makeFile("secret.txt", "never a row");
+    outside.makeFile("deeper/secret2.txt", "never a row");
+    // A memory file system where one can be had: more changes, and more races, a second.
+    const test::PrivateMount memory(tree.root(), "size=64m");
+    test::TestDrives drives;
+    drives.map({ { 'c', tree.root() } });
+    ChangingTree changing(tree, outside.root());
+    SearchCriteria criteria;
+    criteria.setAfterDate(false);
+
+    // Changes the tree until it goes, also when an assertion ends the test early.
+    struct Changer {
+        std::atomic<bool> done { false };
+        std::atomic<long> changes { 0 };
+        std::thread thread;
+        explicit Changer(ChangingTree& tree)
+            : thread([this, &tree] {
+                std::mt19937 random(4242);
+                while (!done.load()) {
+                    tree.change(random);
+                    changes.fetch_add(1);
+                }
+            })
+        {
+        }
+        ~Changer()
+        {
+            done = true;
+            thread.join();
+        }
+    } changer(changing);
+
+    std::mt19937 random(1234);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(soakSeconds());
+    const char* const rootsChoices[]
+        = { "c:", "c:\\folder0;c:\\папка1", "c:;c:\\folder2\\s1", "c:\\папка3\\s0;;c:", "c:\\folder4\\" };
+    int searches = 0;
+    int completed = 0;
+    long rowsSeen = 0;
+    while (std::chrono::steady_clock::now() < deadline && searches < 20000) {
+        ++searches;
+        RowQueue queue(1 + random() % 64, std::chrono::milliseconds(random() % 3));
+        WitnessSink witness(queue);
+        Window window(queue);
+        SearchThread job(criteria, witness);
+        job.Roots = rootsChoices[random() % std::size(rootsChoices)];
+        job.Mask = random() % 4 ? "*.*" : "*.txt";
+        // The criteria change under the running search, from this thread, as the window's
+        // controls would change them.
+        criteria.setSizeUnit(static_cast<SizeUnit>(random() % 4));
+        criteria.setRusNames(random() % 5 == 0);
+        if (random() % 3 == 0)
+            criteria.setExclusions({ "c:\\folder4", "c:\\nowhere" });
+        else
+            criteria.setExclusions({});
+        job.start();
+
+        // Stop at once, after some hand-overs, or never.
+        const unsigned mode = random() % 3;
+        const unsigned handOvers = random() % 6;
+        if (mode == 0) {
+            job.StopRequested = true;
+            queue.close();
+        } else {
+            for (unsigned i = 0; (mode == 2 || i < handOvers) && !window.finished; ++i) {
+                if (!window.pump(30s)) {
+                    ADD_FAILURE() << "no hand-over within 30 s (search " << searches << ")";
+                    break;
+                }
+            }
+            if (!window.finished) {
+                job.StopRequested = true;
+                queue.close();
+            }
+        }
+        ASSERT_TRUE(job.wait(QDeadlineTimer(60000))) << "the worker did not end (search " << searches << ")";
+        window.take();
+
+        // The window's rows are the first of the worker's, all of them when it finished.
+        ASSERT_LE(window.rows.size(), witness.found.size());
+        ASSERT_TRUE(std::equal(window.rows.begin(), window.rows.end(), witness.found.begin())) << "search " << searches;
+        if (window.finished) {
+            ++completed;
+            EXPECT_EQ(window.rows.size(), witness.found.size());
+        }
+        EXPECT_EQ(witness.finishCalls.load(), 1);
+        for (const std::string& key : witness.found) {
+            const auto bar = key.rfind('|');
+            ASSERT_TRUE(changing.existed(key.substr(0, bar), key.substr(bar + 1)))
+                << "row of an entry that never was: " << key;
+        }
+        rowsSeen += static_cast<long>(window.rows.size());
+    }
+    const long changes = changer.changes.load();
+    RecordProperty("searches", searches);
+    RecordProperty("completed", completed);
+    RecordProperty("rows", static_cast<int>(rowsSeen));
+    RecordProperty("changes", static_cast<int>(changes));
+    std::printf("soak: %d searches (%d completed), %ld rows taken, %ld changes of the tree, %s\n", searches, completed,
+        rowsSeen, changes, memory.mounted() ? "on tmpfs" : "on disk");
+    EXPECT_GE(searches, 50);
+    EXPECT_GT(completed, 0);
+}
+
+} // namespace
+} // namespace nuvero
