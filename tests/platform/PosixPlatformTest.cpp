@@ -201,16 +201,5 @@ TEST_F(PosixPlatformTest, DriveDisplayNamesAndReadiness)
     EXPECT_EQ(logicalDrives(), 0b111100u);
 }
 
-TEST_F(PosixPlatformTest, SettingsFileLivesInTheConfigurationFolder)
-{
-    drives.writeSettings("[s]\na=04.12.2026 14:30:05\n");
-    EXPECT_EQ(settingsFilePath(), drives.configHome() + "/nuvero/lamer.Ini");
-    EXPECT_EQ(readProfileString("s", "a", "error"), "04.12.2026 14:30:05");
-    EXPECT_EQ(readProfileString("s", "b", "error"), "error");
-    drives.removeSettings();
-    EXPECT_EQ(readProfileString("s", "a", "error"), "error");
-    EXPECT_EQ(logicalDrives() & 0b100u, 0b100u); // the default table
-}
-
 } // namespace
 } // namespace nuvero::platform
