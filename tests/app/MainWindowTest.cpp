@@ -171,19 +171,17 @@ private slots:
         QTest::addColumn<QDateTime>("threshold"); // null: 24 hours before the start
         QTest::addColumn<QStringList>("roots"); // the first is the text shown
         QTest::addColumn<QString>("stored"); // the text read from the settings
-        QTest::newRow("no settings, C only")
-            << "c" << QString() << QDateTime() << QStringList { "c:;", "c:" } << "error";
-        QTest::newRow("date-time, C D E")
-            << "cde"
-            << "[s]\na=04.12.2026 14:30:05\n"
-            << at(2026, 12, 4, 14, 30, 5) << QStringList { "c:;d:;e:;", "c:", "d:", "e:" } << "04.12.2026 14:30:05";
-        QTest::newRow("garbage, C G") << "cg"
-                                      << "[s]\na=not a date\n"
-                                      << at(1899, 12, 30)
-                                      << QStringList { "c:;d:;e:;f:;g:;", "c:", "d:", "e:", "f:", "g:" }
-                                      << "not a date";
-        QTest::newRow("binary, A B C") << "abc" << QString::fromLatin1("[s]\na=\x01\xff\n") << at(1899, 12, 30)
-                                       << QStringList { "c:;", "c:" } << QString::fromLatin1("\x01\xff");
+        const auto row = [](const char* tag, const char* letters, const QString& settings, const QDateTime& threshold,
+                             const QStringList& roots, const QString& stored) {
+            QTest::newRow(tag) << letters << settings << threshold << roots << stored;
+        };
+        row("no settings, C only", "c", QString(), QDateTime(), { "c:;", "c:" }, "error");
+        row("date-time, C D E", "cde", "[s]\na=04.12.2026 14:30:05\n", at(2026, 12, 4, 14, 30, 5),
+            { "c:;d:;e:;", "c:", "d:", "e:" }, "04.12.2026 14:30:05");
+        row("garbage, C G", "cg", "[s]\na=not a date\n", at(1899, 12, 30),
+            { "c:;d:;e:;f:;g:;", "c:", "d:", "e:", "f:", "g:" }, "not a date");
+        row("binary, A B C", "abc", QString::fromLatin1("[s]\na=\x01\xff\n"), at(1899, 12, 30), { "c:;", "c:" },
+            QString::fromLatin1("\x01\xff"));
     }
 
     void startsWithTheWindowsOwnValues()
@@ -221,18 +219,14 @@ private slots:
         QCOMPARE(items, roots);
         QCOMPARE(w->ComboBox1->currentText(), roots[0]);
 
-        QCOMPARE(w->windowTitle(), QStringLiteral("Nuvero v.3.0"));
-        QCOMPARE(w->pos(), QPoint(100, 100));
-        QCOMPARE(w->size(), QSize(535, 451));
+        QCOMPARE(QRect(w->pos(), w->size()), QRect(100, 100, 535, 451));
         QCOMPARE(w->minimumSize(), QSize(528, 200));
-        QCOMPARE(w->ComboBox2->currentText(), QStringLiteral("KBytes"));
+        QCOMPARE((QStringList { w->windowTitle(), w->ComboBox2->currentText(), w->ComboBox3->currentText(),
+                     w->Edit2->text(), w->BitBtn2->text(), w->ListView2->headerItem()->text(0) }),
+            (QStringList { "Nuvero v.3.0", "KBytes", "Appearance", "*.*", "Search", "Excluded paths" }));
         QCOMPARE(w->ComboBox3->currentIndex(), -1);
-        QCOMPARE(w->ComboBox3->currentText(), QStringLiteral("Appearance"));
-        QCOMPARE(w->Edit2->text(), QStringLiteral("*.*"));
-        QVERIFY(w->CheckBox1->isChecked());
-        QVERIFY(!w->CheckBox2->isChecked());
-        QVERIFY(!w->RusCheck->isChecked());
-        QCOMPARE(w->BitBtn2->text(), QStringLiteral("Search"));
+        QCOMPARE((QList<bool> { w->CheckBox1->isChecked(), w->CheckBox2->isChecked(), w->RusCheck->isChecked() }),
+            (QList<bool> { true, false, false }));
         // Both menus' items are all there, with "Rename Dir" hidden.
         QStringList captions;
         for (QAction* a : w->PopupMenu1->actions())
@@ -241,7 +235,6 @@ private slots:
             (QStringList { "S&ave list to file", "&Clear list", "-", "&Delete File", "-", "Translite and rename it",
                 "Transilte and rename ALL", "Rename Dir" }));
         QVERIFY(!w->RenameDir1->isVisible());
-        QCOMPARE(w->ListView2->headerItem()->text(0), QStringLiteral("Excluded paths"));
     }
 
     void resizingMovesTheStripControls_data()
@@ -361,34 +354,6 @@ private slots:
         QVERIFY(!w->ransilteandrenameall1->isEnabled());
     }
 
-    void stopAndCloseDuringASearch()
-    {
-        for (int i = 0; i < 300; ++i)
-            m_tree->makeFile("d" + std::to_string(i % 30) + "/f" + std::to_string(i) + ".txt");
-        auto w = makeWindow();
-        w->ComboBox1->setEditText(QStringLiteral("c:;c:;c:;c:;c:;c:;c:;c:;c:;c:;"));
-        QTest::mouseClick(w->BitBtn2, Qt::LeftButton);
-        QCOMPARE(w->BitBtn2->text(), QStringLiteral("Stop"));
-        for (QAction* a : w->PopupMenu1->actions())
-            QVERIFY(!a->isEnabled());
-        QTest::mouseClick(w->BitBtn2, Qt::LeftButton); // stop at once
-        QCOMPARE(w->BitBtn2->text(), QStringLiteral("Search"));
-        const int rowsAtStop = w->results().rowCount();
-        QVERIFY(w->waitForSearchEnd(20000));
-        QCoreApplication::processEvents();
-        QCOMPARE(w->results().rowCount(), rowsAtStop); // nothing arrives after Stop
-        QVERIFY(w->statusText(1) != QStringLiteral("Finished"));
-        for (QAction* a : w->PopupMenu1->actions())
-            QVERIFY(a->isEnabled() || !a->isVisible());
-
-        // Closing during a search stops it first; destroying the window waits for the
-        // worker, so nothing may reach a destroyed list.
-        QTest::mouseClick(w->BitBtn2, Qt::LeftButton);
-        QVERIFY(w->close());
-        QCOMPARE(w->BitBtn2->text(), QStringLiteral("Search"));
-        w.reset();
-    }
-
     void aLargeSearchIsShownInPartsInItsOrder()
     {
         const auto large = makeLargeTree();
@@ -411,20 +376,24 @@ private slots:
         QVERIFY(inserted.size() >= 2);
     }
 
+    // Stopped right after the first full part, the rest of the batch is already taken from
+    // the worker's queue and must not follow; the rows shown stay, "Finished" never shows,
+    // and the menus, disabled while searching, come back. A close during a search stops it.
     void stopDropsRowsTakenButNotYetShown()
     {
         const auto large = makeLargeTree();
         m_drives->map({ { 'c', large->root() } });
         auto w = makeWindow();
         w->ComboBox1->setEditText(QStringLiteral("c:"));
-        // Stop right after the first full part: the rest of the batch is already taken from
-        // the worker's queue, and must not follow.
         connect(
             &w->results(), &QAbstractItemModel::rowsInserted, w.get(), [&w](const QModelIndex&, int first, int last) {
                 if (last - first + 1 == static_cast<int>(TForm1::MaxRowsPerDrain))
                     QTimer::singleShot(0, w.get(), [&w] { QTest::mouseClick(w->BitBtn2, Qt::LeftButton); });
             });
         QTest::mouseClick(w->BitBtn2, Qt::LeftButton);
+        QCOMPARE(w->BitBtn2->text(), QStringLiteral("Stop"));
+        for (QAction* a : w->PopupMenu1->actions())
+            QVERIFY(!a->isEnabled());
         QVERIFY(w->waitForWorker(20000));
         QTRY_COMPARE_WITH_TIMEOUT(w->BitBtn2->text(), QStringLiteral("Search"), 20000);
         const int rowsAtStop = w->results().rowCount();
@@ -434,6 +403,13 @@ private slots:
         QCOMPARE(w->results().rowCount(), rowsAtStop);
         QCOMPARE(w->statusText(0), QString::number(rowsAtStop));
         QVERIFY(w->statusText(1) != QStringLiteral("Finished"));
+        for (QAction* a : w->PopupMenu1->actions())
+            QVERIFY(a->isEnabled() || !a->isVisible());
+
+        QTest::mouseClick(w->BitBtn2, Qt::LeftButton);
+        QVERIFY(w->close());
+        QCOMPARE(w->BitBtn2->text(), QStringLiteral("Search"));
+        w.reset(); // waits for the worker; nothing may reach a destroyed list
     }
 
     void autoSaveWritesTheListWhenTheSearchStops()
@@ -596,6 +572,60 @@ private slots:
         w->Savelisttofile1Click();
         QCOMPARE(boxes.seen().size(), std::size_t(1));
         QCOMPARE(QString::fromStdString(m_tree->read("out/list.txt")), QStringLiteral("keep me"));
+    }
+
+    // The commands that go through the real folder picker: ">", "Add from DirList" and the
+    // hidden "Rename Dir".
+    void pickerCommands()
+    {
+        const std::string folder = "\xD0\x9F\xD0\xB0\xD0\xBF\xD0\xBA\xD0\xB0"; // Папка
+        m_tree->makeDir("data");
+        m_tree->makeDir(folder + "/sub");
+        auto w = makeWindow(false);
+        const auto press = [](const char* button) {
+            whenModal([button](QWidget* modal) {
+                auto* b = modal->findChild<QPushButton*>(QString::fromLatin1(button));
+                if (b)
+                    b->click();
+                return b != nullptr;
+            });
+        };
+        // ">": Cancel changes nothing, OK replaces the whole roots text.
+        w->ComboBox1->setEditText(QStringLiteral("c:;d:;"));
+        w->folderPicker().Directory = "C:\\data";
+        press("cancelButton");
+        w->SpeedButton1Click();
+        QCOMPARE(w->ComboBox1->currentText(), QStringLiteral("c:;d:;"));
+        press("okButton");
+        w->SpeedButton1Click();
+        QCOMPARE(w->ComboBox1->currentText(), QStringLiteral("C:\\data"));
+        QCOMPARE(w->ComboBox1->count(), 2); // the entries stay
+
+        // "Add from DirList": OK appends, twice gives two rows, Cancel adds nothing.
+        for (const char* button : { "okButton", "okButton", "cancelButton" }) {
+            press(button);
+            w->AddfromDirList1Click();
+        }
+        QCOMPARE(w->ListView2->topLevelItemCount(), 2);
+        QCOMPARE(w->ListView2->topLevelItem(1)->text(0), QStringLiteral("C:\\data"));
+
+        // "Rename Dir": the whole chosen path transliterated, without a question; a target
+        // that exists gives "File I/O error." and nothing is replaced.
+        test::MessageBoxDriver boxes;
+        w->folderPicker().Directory = "C:\\" + folder;
+        press("okButton");
+        w->RenameDir1Click();
+        QVERIFY(boxes.seen().empty());
+        QVERIFY(m_tree->isDir("Papka/sub") && !m_tree->exists(folder));
+        QCOMPARE(w->statusText(1), QString::fromUtf8("C:\\Папка      C:\\Papka"));
+        m_tree->makeDir(folder);
+        w->folderPicker().Directory = "C:\\" + folder;
+        boxes.answer(QMessageBox::Ok);
+        press("okButton");
+        w->RenameDir1Click();
+        QCOMPARE(boxes.seen().size(), std::size_t(1));
+        QCOMPARE(boxes.seen()[0].text, QStringLiteral("File I/O error."));
+        QVERIFY(m_tree->isDir("Papka/sub") && m_tree->isDir(folder));
     }
 };
 
