@@ -88,7 +88,7 @@ public:
     // then handed over but not yet shown.
     bool waitForWorker(int timeoutMs);
     // Rows one drain of the search's hand-over adds to the list at most (see m_pending).
-    static constexpr std::size_t MaxRowsPerDrain = 32768;
+    static constexpr std::size_t MaxRowsPerDrain = 16384;
     TbsSkinSelectDirectoryDialog& folderPicker() { return *bsSkinSelectDirectoryDialog1; }
     SaveDialog& saveDialog() { return *SaveDialog1; }
 

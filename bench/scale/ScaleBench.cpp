@@ -289,12 +289,14 @@ int run(int argc, char** argv)
         figures.push_back(f);
         std::fflush(stdout);
     }
-    std::vector<double> engine, find, window, gap;
+    std::vector<double> engine, find, window, gap, engineCpu, windowCpu;
     for (const auto& f : figures) {
         engine.push_back(f.engineMs);
         find.push_back(f.findMs);
         window.push_back(f.windowMs);
         gap.push_back(f.longestGapMs);
+        engineCpu.push_back(f.engineCpuMs);
+        windowCpu.push_back(f.windowCpuMs);
     }
     const double e = median(engine), fi = median(find), wi = median(window);
     std::printf("\n| what | median of %d | target |\n|---|---|---|\n", rounds);
@@ -304,6 +306,7 @@ int run(int argc, char** argv)
         w.results().rowCount(), wi);
     std::printf("| window / engine | %.2f | <= 1.3 |\n", wi / e);
     std::printf("| window / find | %.2f | <= 1.5 |\n", wi / fi);
+    std::printf("| processor time, window / engine | %.2f | |\n", median(windowCpu) / median(engineCpu));
     std::printf("| longest event-loop gap during the search (largest of the rounds) | %.0f ms | <= 100 ms |\n",
         *std::max_element(gap.begin(), gap.end()));
     std::printf("| resident memory after the search (peak so far) | %.0f MB (%.0f MB) | <= 400 MB |\n",
@@ -366,17 +369,25 @@ int run(int argc, char** argv)
         QTest::mouseClick(w.BitBtn2, Qt::LeftButton);
         const double captionMs = msSince(clicked);
         const QString caption = w.BitBtn2->text();
+        // Watch half a second, noting when the worker has ended (it finishes the folder in
+        // hand, and the read-ahead thread its own).
+        double workerEndMs = -1;
         const auto watchUntil = Clock::now() + std::chrono::milliseconds(500);
-        runLoopUntil([&] { return Clock::now() >= watchUntil; });
+        runLoopUntil([&] {
+            if (workerEndMs < 0 && w.waitForWorker(0))
+                workerEndMs = msSince(clicked);
+            return Clock::now() >= watchUntil;
+        });
         w.waitForSearchEnd(60000);
-        const double workerEndMs = msSince(clicked);
+        if (workerEndMs < 0)
+            workerEndMs = msSince(clicked);
         QObject::disconnect(connection);
         std::printf("| Stop at %d rows: caption \"%s\" when the click returned | %.1f ms | at once |\n", rowsAtClick,
             qPrintable(caption), captionMs);
         std::printf("| Stop: rows added after the click (in the 500 ms watched) | %d (last %.0f ms after) | none after "
                     "100 ms |\n",
             w.results().rowCount() - rowsAtClick, lastRowMs);
-        std::printf("| Stop: the worker ended | %.0f ms after the click | |\n", workerEndMs);
+        std::printf("| Stop: the worker ended (seen by the 10 ms timer) | %.0f ms after the click | |\n", workerEndMs);
     }
     return 0;
 }
