@@ -69,7 +69,12 @@ TEST_F(SaveFaultTest, APipeInTheAutomaticFilesPlaceNeverHoldsTheSave)
     auto saving = std::async(std::launch::async, [&] { return ListFileWriter::saveList(true, Threshold, rows); });
     if (saving.wait_for(std::chrono::seconds(30)) != std::future_status::ready) {
         ADD_FAILURE() << "the save waits for a reader of the pipe";
-        ::close(::open(pipe.c_str(), O_RDONLY | O_NONBLOCK));
+        // Become that reader, and read until the save is done, so that it can end.
+        const int unblock = ::open(pipe.c_str(), O_RDONLY | O_NONBLOCK);
+        char sink[4096];
+        while (saving.wait_for(std::chrono::milliseconds(10)) != std::future_status::ready)
+            (void)!::read(unblock, sink, sizeof sink);
+        ::close(unblock);
     }
     const platform::IoStatus status = saving.get();
     EXPECT_FALSE(status.ok());
