@@ -35,10 +35,14 @@
 #include <QStatusBar>
 #include <QStyle>
 #include <QTableView>
+#include <QTimer>
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <chrono>
+#include <span>
+#include <utility>
 
 namespace nuvero {
 
@@ -578,10 +582,13 @@ void TForm1::startSearch()
         CurrentSearch.reset();
     }
     m_queue = std::make_unique<RowQueue>();
+    m_pending = {};
+    m_pendingFirst = 0;
     RowQueue* queue = m_queue.get();
-    queue->setNotify([this, queue] {
+    // Called on the worker's thread once the window has taken what came before.
+    queue->setNotify([this] {
         QMetaObject::invokeMethod(
-            this, [this, queue] { drainSearch(queue); }, Qt::QueuedConnection);
+            this, [this] { postDrain(true); }, Qt::QueuedConnection);
     });
     CurrentSearch = std::make_unique<SearchThread>(m_criteria, *queue);
     CurrentSearch->Roots = rootsText(ComboBox1->currentText(), m_pickedRoot);
@@ -597,19 +604,56 @@ void TForm1::stopSearch()
         CurrentSearch->StopRequested = true;
         m_queue->close(); // the list as it is now is the search's list
     }
+    m_pending = {}; // taken but not shown: not part of it either
+    m_pendingFirst = 0;
     setMenusEnabled(true);
     Savelist();
 }
 
-void TForm1::drainSearch(RowQueue* queue)
+void TForm1::postDrain(bool paced)
 {
-    if (queue != m_queue.get())
-        return; // a queue of an earlier job
-    RowQueue::Batch batch = queue->take();
-    if (BitBtn2->text() != StopCaption)
-        return; // stopped meanwhile: nothing more is shown
-    if (!batch.rows.empty())
-        m_results->appendRows(std::move(batch.rows));
+    if (m_drainPosted)
+        return; // the one already on its way drains whatever has come meanwhile
+    m_drainPosted = true;
+    // The list, the status bar and the view's repaint cost the same for ten rows as for ten
+    // thousand: a search that hands rows over faster than that is shown in steps of
+    // DrainIntervalMs, which keeps the window's share of the processor small.
+    qint64 delay = 0;
+    if (paced && m_lastDrain.isValid())
+        delay = std::max<qint64>(0, DrainIntervalMs - m_lastDrain.elapsed());
+    QTimer::singleShot(std::chrono::milliseconds(delay), this, [this] {
+        m_drainPosted = false;
+        drainSearch();
+    });
+}
+
+void TForm1::drainSearch()
+{
+    m_lastDrain.start();
+    if (BitBtn2->text() != StopCaption) {
+        m_pending = {}; // stopped meanwhile: nothing more is shown
+        m_pendingFirst = 0;
+        return;
+    }
+    if (m_pending.empty()) {
+        m_pending = m_queue->take();
+        m_pendingFirst = 0;
+    }
+    // The batch's rows in parts; its status text and its end follow its last row.
+    const std::size_t left = m_pending.rows.size() - m_pendingFirst;
+    if (left > 0) {
+        const std::size_t count = std::min(left, MaxRowsPerDrain);
+        const std::size_t first = std::exchange(m_pendingFirst, m_pendingFirst + count);
+        m_results->appendRows(std::span<ResultRow>(m_pending.rows).subspan(first, count));
+        if (BitBtn2->text() != StopCaption)
+            return; // the list's own signals ran the stop sequence, which dropped the rest
+        if (count < left) {
+            postDrain(false);
+            return;
+        }
+    }
+    RowQueue::Batch batch = std::exchange(m_pending, {});
+    m_pendingFirst = 0;
     if (batch.status)
         setStatusText(1, toQString(*batch.status));
     if (batch.finished) {
@@ -621,6 +665,11 @@ void TForm1::drainSearch(RowQueue* queue)
 bool TForm1::searching() const
 {
     return BitBtn2->text() == StopCaption;
+}
+
+bool TForm1::waitForWorker(int timeoutMs)
+{
+    return !CurrentSearch || CurrentSearch->wait(QDeadlineTimer(timeoutMs));
 }
 
 bool TForm1::waitForSearchEnd(int timeoutMs)

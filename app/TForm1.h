@@ -1,7 +1,9 @@
 #pragma once
 
+#include "search/RowQueue.h"
 #include "search/SearchCriteria.h"
 
+#include <QElapsedTimer>
 #include <QMainWindow>
 
 #include <memory>
@@ -27,7 +29,6 @@ namespace nuvero {
 
 class FileCommands;
 class ResultsModel;
-class RowQueue;
 class SaveDialog;
 class SearchThread;
 class SortState;
@@ -83,6 +84,11 @@ public:
     bool searching() const;
     // Waits (event loop running) until the current worker, if any, has ended.
     bool waitForSearchEnd(int timeoutMs);
+    // Waits for the current worker without running the event loop: everything it found is
+    // then handed over but not yet shown.
+    bool waitForWorker(int timeoutMs);
+    // Rows one drain of the search's hand-over adds to the list at most (see m_pending).
+    static constexpr std::size_t MaxRowsPerDrain = 32768;
     TbsSkinSelectDirectoryDialog& folderPicker() { return *bsSkinSelectDirectoryDialog1; }
     SaveDialog& saveDialog() { return *SaveDialog1; }
 
@@ -99,7 +105,8 @@ private:
     void connectCriteria();
     void startSearch();
     void stopSearch();
-    void drainSearch(RowQueue* queue);
+    void drainSearch();
+    void postDrain(bool paced);
     void setMenusEnabled(bool enabled);
     void publishExclusions();
     void setThreshold(const DateTime& threshold);
@@ -163,6 +170,17 @@ private:
     // job can never reach the list of the next one.
     std::unique_ptr<RowQueue> m_queue;
     std::unique_ptr<SearchThread> CurrentSearch;
+    // Rows reach the list in drains on the window's thread: the first as soon as the worker
+    // hands something over, later ones at most every DrainIntervalMs. A drain takes what the
+    // queue holds into m_pending (the rows from m_pendingFirst on, then the batch's status
+    // text and end) and shows at most MaxRowsPerDrain rows, posting itself again for the
+    // rest, so a batch that grew large while the window was busy never holds its event loop
+    // for long. Status texts change once per drain, not once per row.
+    static constexpr qint64 DrainIntervalMs = 100;
+    RowQueue::Batch m_pending;
+    std::size_t m_pendingFirst = 0;
+    QElapsedTimer m_lastDrain;
+    bool m_drainPosted = false;
     int m_timeKindPosition = -1; // selected entry of ComboBox3; -1 after typing
     // The last folder the ">" button put into the roots box, as its exact bytes: a name
     // that is not valid UTF-8 shows with replacement characters, and the roots text must

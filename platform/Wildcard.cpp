@@ -54,4 +54,21 @@ bool wildcardMatch(std::string_view pattern, std::string_view name)
     return p == pattern.size();
 }
 
+// The mask listing is the full listing filtered by the wildcard rules, on every system:
+// the walk reads each folder once, and the Windows listing's matching of 8.3 short names
+// is deliberately not applied.
+bool listMatching(std::string_view folderPath, std::string_view pattern, std::vector<DirEntry>& out)
+{
+    Folder folder = Folder::open(folderPath);
+    std::vector<DirEntry> all;
+    if (!folder.isOpen())
+        return false;
+    const bool ok = folder.readAll(all);
+    for (auto& e : all) {
+        if (wildcardMatch(pattern, e.name))
+            out.push_back(std::move(e));
+    }
+    return ok;
+}
+
 } // namespace nuvero::platform

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <bit>
 #include <cstring>
+#include <numeric>
 #include <unordered_map>
 
 namespace nuvero {
@@ -173,20 +174,24 @@ bool ResultsModel::removeRows(int row, int count, const QModelIndex& parent)
 
 void ResultsModel::appendRows(std::vector<ResultRow>&& rows)
 {
+    appendRows(std::span<ResultRow>(rows));
+    rows.clear();
+}
+
+void ResultsModel::appendRows(std::span<ResultRow> rows)
+{
     if (rows.empty())
         return;
     const int first = size();
     const std::size_t count = rows.size();
     beginInsertRows(QModelIndex(), first, first + static_cast<int>(count) - 1);
     const auto slot = static_cast<std::uint32_t>(m_store.size());
-    if (m_store.empty())
-        m_store = std::move(rows);
-    else
-        m_store.insert(m_store.end(), std::make_move_iterator(rows.begin()), std::make_move_iterator(rows.end()));
-    rows.clear();
-    m_order.reserve(m_order.size() + count);
-    for (std::size_t i = 0; i < count; ++i)
-        m_order.push_back(slot + static_cast<std::uint32_t>(i));
+    m_store.append(rows);
+    // Grown by the vector's own doubling: reserving the exact new size here would copy the
+    // whole index at every batch of a long search.
+    const std::size_t before = m_order.size();
+    m_order.resize(before + count);
+    std::iota(m_order.begin() + static_cast<std::ptrdiff_t>(before), m_order.end(), slot);
     endInsertRows();
     emit countChanged(size());
 }
@@ -198,7 +203,7 @@ void ResultsModel::clear()
     beginRemoveRows(QModelIndex(), 0, size() - 1);
     emit countChanged(0);
     std::vector<std::uint32_t>().swap(m_order);
-    std::vector<ResultRow>().swap(m_store);
+    m_store.clear();
     endRemoveRows();
 }
 

@@ -1,11 +1,13 @@
 #pragma once
 
 #include "results/RowList.h"
+#include "results/RowStore.h"
 #include "search/ResultRow.h"
 
 #include <QAbstractTableModel>
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -43,6 +45,8 @@ public:
 
     // Appends a batch at the end, in its order, as one insertion.
     void appendRows(std::vector<ResultRow>&& rows);
+    // The same for part of a batch: the rows are moved in and left moved-from.
+    void appendRows(std::span<ResultRow> rows);
     // Removes every row at once, as one removal.
     void clear();
 
@@ -70,7 +74,7 @@ private:
     // Rows stay where they were appended; m_order lists their slots in display order, so a
     // sort rewrites four bytes per row instead of moving the rows. A removed row's slot is
     // emptied and left unused until the list is cleared.
-    std::vector<ResultRow> m_store;
+    RowStore m_store;
     std::vector<std::uint32_t> m_order;
 };
 

@@ -2,6 +2,7 @@
 
 #include "search/DirectoryWalk.h"
 #include "search/FolderLister.h"
+#include "search/ReadAheadFolderLister.h"
 #include "search/RowSink.h"
 #include "search/SearchCriteria.h"
 
@@ -17,13 +18,23 @@ namespace nuvero {
 // tests run it on their own thread.
 class SearchJob {
 public:
-    // criteria, sink, stopRequested and lister must outlive the job.
+    // Threads that read folders, the caller's included: 1 reads every folder on the caller's
+    // thread; more start that many less one read-ahead threads for the run
+    // (ReadAheadFolderLister). Two keep both cores of a small machine busy.
+    static constexpr int DefaultThreads = 2;
+
+    // criteria, sink, stopRequested and lister must outlive the job. A lister given here
+    // supplies the listings and the thread count is not used.
     SearchJob(const SearchCriteria& criteria, RowSink& sink, const std::atomic<bool>& stopRequested,
         FolderLister* lister = nullptr);
+
+    void setThreads(int threads) { m_threads = threads < 1 ? 1 : threads; }
+    int threads() const { return m_threads; }
 
     // Walks every root of `roots` with `mask`. When all are walked, calls sink.finish(true)
     // and returns true; when the stop request ends the walk, calls sink.finish(false) and
     // returns false, with no other effect after the poll that saw it. Errors propagate.
+    // Read-ahead threads of the run have ended before sink.finish() is called.
     bool run(const std::string& roots, const std::string& mask);
 
     // The roots of a roots text, in the order written: the text with ";" appended, cut
@@ -31,15 +42,20 @@ public:
     // drive list) is a root too, one that yields nothing. "" gives one empty root.
     static std::vector<std::string> splitRoots(std::string_view roots);
 
-    // Figures of the last run.
+    // Figures of the last run; those of the read-ahead stay zero when it had none.
     const DirectoryWalk::Stats& stats() const { return m_stats; }
+    const ReadAheadFolderLister::Stats& readAheadStats() const { return m_readAheadStats; }
 
 private:
+    bool walkRoots(const std::string& roots, const std::string& mask, FolderLister* lister);
+
     const SearchCriteria& m_criteria;
     RowSink& m_sink;
     const std::atomic<bool>& m_stopRequested;
     FolderLister* m_lister;
+    int m_threads = DefaultThreads;
     DirectoryWalk::Stats m_stats;
+    ReadAheadFolderLister::Stats m_readAheadStats;
 };
 
 } // namespace nuvero

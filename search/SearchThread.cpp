@@ -22,7 +22,9 @@ void SearchThread::Execute()
     // Roots and Mask are copied by the job before anything is walked.
     // The job's last step is sink.finish(), under the queue's lock: nothing of this object
     // is written after it, so the window may destroy the object once it has taken the end.
-    SearchJob(m_criteria, m_sink, StopRequested, m_lister).run(Roots, Mask);
+    SearchJob job(m_criteria, m_sink, StopRequested, m_lister);
+    job.setThreads(m_threads);
+    job.run(Roots, Mask);
 }
 
 void SearchThread::run()

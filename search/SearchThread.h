@@ -39,8 +39,11 @@ public:
     // call it on their own thread. Errors propagate from here (run() catches them).
     void Execute();
 
-    // Supplies the folder listings (default: read directly on the worker). Set before start().
+    // Supplies the folder listings (default: read by SearchJob::DefaultThreads threads, the
+    // worker and read-ahead threads of its own). Set before start().
     void setFolderLister(FolderLister* lister) { m_lister = lister; }
+    // Threads that read folders, the worker included; 1 reads them all on the worker.
+    void setThreads(int threads) { m_threads = threads; }
 
 protected:
     void run() override;
@@ -49,6 +52,7 @@ private:
     const SearchCriteria& m_criteria;
     RowSink& m_sink;
     FolderLister* m_lister = nullptr;
+    int m_threads = SearchJob::DefaultThreads;
 };
 
 } // namespace nuvero

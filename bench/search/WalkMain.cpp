@@ -157,15 +157,23 @@ int main(int argc, char** argv)
     // The body of the window's search job, run on this thread.
     const std::atomic<bool> stop { false };
     nuvero::SearchJob job(criteria, sink, stop);
+    job.setThreads(options->threads);
 
     const auto start = std::chrono::steady_clock::now();
     job.run(options->roots, options->mask);
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 
     const auto& stats = job.stats();
-    std::fprintf(stderr, "nuvero-walk: %llu rows, %llu folders entered, %llu entries, %.3f s\n",
+    std::fprintf(stderr, "nuvero-walk: %llu rows, %llu folders entered, %llu entries, %.3f s, %d threads\n",
         static_cast<unsigned long long>(sink.rows()), static_cast<unsigned long long>(stats.foldersEntered),
-        static_cast<unsigned long long>(stats.entriesRead), seconds);
+        static_cast<unsigned long long>(stats.entriesRead), seconds, job.threads());
+    if (job.threads() > 1) {
+        const auto& ahead = job.readAheadStats();
+        std::fprintf(stderr,
+            "nuvero-walk: folders read ahead %llu, by the walk %llu, thrown away %llu; the walk waited %llu times\n",
+            static_cast<unsigned long long>(ahead.readAhead), static_cast<unsigned long long>(ahead.readByWorker),
+            static_cast<unsigned long long>(ahead.discarded), static_cast<unsigned long long>(ahead.waits));
+    }
     if (sink.writeFailed()) {
         std::fprintf(stderr, "nuvero-walk: writing to standard output failed\n");
         return 1;

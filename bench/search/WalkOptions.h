@@ -22,7 +22,7 @@ struct WalkOptions {
     bool rusNames = false;
     int unit = 1;
     std::vector<std::string> exclusions;
-    int threads = 1;
+    int threads = 2; // threads that read folders: 1 = the walk's own only, 2 = one read-ahead thread more
     std::string roots;
 
     // Reads argv; on a bad option returns nothing and sets error to a one-line message.

@@ -12,6 +12,8 @@
 #                 nuvero-walk --drive c=ROOT --time-kind 1 --threshold T c:
 #   "Appearance": bfs ROOT -newerBt T -printf '%h\t%f\n'
 #                 nuvero-walk --drive c=ROOT --time-kind 0 --threshold T c:
+# nuvero-walk runs with its default threads (a read-ahead thread beside the walk); the same
+# two walks with --threads 1 are timed too, for the single-thread figure.
 # Before timing, the hit counts are compared with find and bfs expressions that skip what
 # the walk skips (names starting with ".", and symbolic links, which it never lists nor
 # follows; the root itself is no row).
@@ -62,12 +64,14 @@ median() { sort -g | awk '{ a[NR] = $1 } END { m = (NR % 2) ? a[(NR + 1) / 2] : 
 
 entries_of() { find "$1" -mindepth 1 | wc -l; }
 
-echo "# walk_bench: $rounds rounds, threshold $threshold_walk ($threshold_find), $(nproc) cores"
+echo "# walk_bench: $rounds rounds, threshold $threshold_walk ($threshold_find), $(nproc) cores, load $(cut -d' ' -f1-3 /proc/loadavg)"
 for root in "${roots[@]}"; do
   cmd_find=(find "$root" -newermt "$threshold_find" -printf '%h\t%f\n')
   cmd_bfs=(bfs "$root" -newerBt "$threshold_find" -printf '%h\t%f\n')
   cmd_walk_changing=("$walk" --drive "c=$root" --time-kind 1 --threshold "$threshold_walk" c:)
   cmd_walk_appearance=("$walk" --drive "c=$root" --time-kind 0 --threshold "$threshold_walk" c:)
+  cmd_walk1_changing=("${cmd_walk_changing[@]:0:1}" --threads 1 "${cmd_walk_changing[@]:1}")
+  cmd_walk1_appearance=("${cmd_walk_appearance[@]:0:1}" --threads 1 "${cmd_walk_appearance[@]:1}")
 
   # Counts, also warming the caches.
   n_entries=$(entries_of "$root")
@@ -83,8 +87,10 @@ for root in "${roots[@]}"; do
   echo "hits Appearance: bfs $n_bfs_plain (same skips: $n_bfs_same), nuvero-walk $n_walk_appearance"
   [ "$n_find_same" = "$n_walk_changing" ] || echo "WARNING: Changing counts differ"
   [ "$n_bfs_same" = "$n_walk_appearance" ] || echo "WARNING: Appearance counts differ"
+  cmp -s <("${cmd_walk_appearance[@]}" 2>/dev/null) <("${cmd_walk1_appearance[@]}" 2>/dev/null) \
+    || echo "WARNING: rows with read-ahead differ from rows without"
 
-  names=(find walk-changing bfs walk-appearance)
+  names=(find walk-changing walk1-changing bfs walk-appearance walk1-appearance)
   declare -A wall=() cpu=()
   for ((i = 0; i < rounds; i++)); do
     for name in "${names[@]}"; do
@@ -93,6 +99,8 @@ for root in "${roots[@]}"; do
         bfs) result=$(timed "${cmd_bfs[@]}") ;;
         walk-changing) result=$(timed "${cmd_walk_changing[@]}") ;;
         walk-appearance) result=$(timed "${cmd_walk_appearance[@]}") ;;
+        walk1-changing) result=$(timed "${cmd_walk1_changing[@]}") ;;
+        walk1-appearance) result=$(timed "${cmd_walk1_appearance[@]}") ;;
       esac
       wall[$name]+="${result% *} "
       cpu[$name]+="${result#* } "
@@ -110,5 +118,8 @@ for root in "${roots[@]}"; do
   }
   row "Changing: nuvero-walk vs find" find walk-changing
   row "Appearance: nuvero-walk vs bfs" bfs walk-appearance
+  row "Changing: nuvero-walk --threads 1 vs find" find walk1-changing
+  row "Appearance: nuvero-walk --threads 1 vs bfs" bfs walk1-appearance
   for name in "${names[@]}"; do echo "  $name wall: ${wall[$name]}"; echo "  $name cpu:  ${cpu[$name]}"; done
+  echo "load after: $(cut -d' ' -f1-3 /proc/loadavg)"
 done

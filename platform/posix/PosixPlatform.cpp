@@ -484,20 +484,6 @@ bool Folder::readAll(std::vector<DirEntry>& out)
     }
 }
 
-bool listMatching(std::string_view folderPath, std::string_view pattern, std::vector<DirEntry>& out)
-{
-    Folder folder = Folder::open(folderPath);
-    std::vector<DirEntry> all;
-    if (!folder.isOpen())
-        return false;
-    const bool ok = folder.readAll(all);
-    for (auto& e : all) {
-        if (wildcardMatch(pattern, e.name))
-            out.push_back(std::move(e));
-    }
-    return ok;
-}
-
 // ---- times ----------------------------------------------------------------------------------
 
 namespace {

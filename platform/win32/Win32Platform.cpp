@@ -165,23 +165,6 @@ bool Folder::readAll(std::vector<DirEntry>& out)
     return error == ERROR_NO_MORE_FILES;
 }
 
-// The mask is matched here, not by the system's listing, so that both back ends apply
-// the same rules (wildcardMatch); the listing's matching of short 8.3 names is therefore
-// not applied.
-bool listMatching(std::string_view folderPath, std::string_view pattern, std::vector<DirEntry>& out)
-{
-    Folder folder = Folder::open(folderPath);
-    if (!folder.isOpen())
-        return false;
-    std::vector<DirEntry> all;
-    const bool ok = folder.readAll(all);
-    for (auto& e : all) {
-        if (wildcardMatch(pattern, e.name))
-            out.push_back(std::move(e));
-    }
-    return ok;
-}
-
 // ---- times ----------------------------------------------------------------------------------
 
 namespace {

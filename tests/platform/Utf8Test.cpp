@@ -52,23 +52,10 @@ TEST(Utf8Test, CountsCharactersAndRoundTripsCodePoints)
 
 TEST(Utf8Test, FoldsCapitalsOfTheNameAlphabets)
 {
-    const std::pair<char32_t, char32_t> cases[] = {
-        { U'A', U'a' },
-        { U'z', U'z' },
-        { U'1', U'1' },
-        { U'\u00C9', U'\u00E9' },
-        { U'\u00D7', U'\u00D7' },
-        { U'\u0410', U'\u0430' },
-        { U'\u042F', U'\u044F' },
-        { U'\u0401', U'\u0451' },
-        { U'\u0404', U'\u0454' },
-        { U'\u0490', U'\u0491' },
-        { U'\u0391', U'\u03B1' },
-        { U'\u0141', U'\u0142' },
-        { U'\u017D', U'\u017E' },
-        { U'\u0178', U'\u00FF' },
-        { U'\u4E2D', U'\u4E2D' },
-    };
+    const std::pair<char32_t, char32_t> cases[] = { { U'A', U'a' }, { U'z', U'z' }, { U'1', U'1' },
+        { U'\u00C9', U'\u00E9' }, { U'\u00D7', U'\u00D7' }, { U'\u0410', U'\u0430' }, { U'\u042F', U'\u044F' },
+        { U'\u0401', U'\u0451' }, { U'\u0404', U'\u0454' }, { U'\u0490', U'\u0491' }, { U'\u0391', U'\u03B1' },
+        { U'\u0141', U'\u0142' }, { U'\u017D', U'\u017E' }, { U'\u0178', U'\u00FF' }, { U'\u4E2D', U'\u4E2D' } };
     for (const auto& [capital, small] : cases) {
         EXPECT_EQ(utf8::foldCase(capital), small) << static_cast<std::uint32_t>(capital);
         EXPECT_EQ(utf8::foldCase(small), small);

@@ -1,5 +1,4 @@
 #include "results/FileCommands.h"
-#include "platform/Platform.h"
 #include "results/RowVector.h"
 #include "results/ScriptedUi.h"
 #include "support/TempTree.h"
@@ -7,7 +6,9 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
+#include <deque>
+#include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -15,296 +16,184 @@ namespace nuvero {
 namespace {
 
 using test::Events;
-
-class FileCommandsTest : public ::testing::Test {
-protected:
-    void SetUp() override { m_drives.map({ { 'c', m_tree.root() } }); }
-
-    void addRow(const std::string& path, const std::string& name, bool dir = false) { m_rows.add(path, name, dir); }
-    std::vector<std::string> names() const { return m_rows.names(); }
-
-    test::TempTree m_tree;
-    test::TestDrives m_drives;
-    test::RowVector m_rows;
-    test::ScriptedUi m_ui;
-    FileCommands m_commands { m_rows, m_ui };
-};
-
 using Names = std::vector<std::string>;
 
-// ---- Delete -----------------------------------------------------------------------------
+struct Row {
+    std::string path;
+    std::string name;
+    bool dir = false;
+};
 
-// A folder row and a missing file fail the open test before any question; No changes
-// nothing. The row stays in every case.
-TEST_F(FileCommandsTest, DeleteThatRemovesNothing)
+// One run of the commands on drive C: mapped onto a fresh tree. Entries of `files` and
+// `after` are "a/b/" for a folder, "a/b=content" for a file with that content, and in
+// `after` "!a/b" for nothing of that name.
+struct Case {
+    const char* what;
+    std::vector<std::string> files;
+    std::vector<Row> rows;
+    std::deque<bool> answers; // to the questions, in order
+    std::function<void(FileCommands&)> run;
+    Events events; // questions, status texts and error boxes, in order
+    std::vector<std::string> after;
+    Names names; // the list's Names afterwards
+};
+
+void PrintTo(const Case& c, std::ostream* out)
 {
-    m_tree.makeDir("Папка");
-    m_tree.makeFile("data/a.txt", "keep");
-    addRow("c:\\", "Папка", true);
-    addRow("c:\\data", "gone.txt");
-    addRow("c:\\data", "a.txt");
-    m_ui.answers = { false };
-    for (int row = 0; row < 3; ++row)
-        m_commands.deleteFile(row);
-    EXPECT_EQ(m_ui.events,
-        (Events { "status c:\\\\Папка", "File I/O error.", "status c:\\data\\gone.txt", "File I/O error.",
-            "status c:\\data\\a.txt", "confirm Erase c:\\data\\a.txt?" }));
-    EXPECT_TRUE(m_tree.isDir("Папка"));
-    EXPECT_EQ(m_tree.read("data/a.txt"), "keep");
-    EXPECT_EQ(m_rows.size(), 3);
+    *out << c.what;
 }
 
-TEST_F(FileCommandsTest, DeleteAnsweredYesRemovesFileAndRow)
+const std::string RenameAllQuestion
+    = "confirm Are you sure to transliterate and rename all files and dirictories from the list? ";
+
+const Case Cases[] = {
+    // ---- Delete: the open test comes first, only Yes deletes, and only the file asked about.
+    { "a folder row and a missing file fail before any question; No keeps the file", { "Папка/", "data/a.txt=keep" },
+        { { "c:\\", "Папка", true }, { "c:\\data", "gone.txt" }, { "c:\\data", "a.txt" } }, { false },
+        [](FileCommands& c) {
+            for (int row = 0; row < 3; ++row)
+                c.deleteFile(row);
+        },
+        { "status c:\\\\Папка", "File I/O error.", "status c:\\data\\gone.txt", "File I/O error.",
+            "status c:\\data\\a.txt", "confirm Erase c:\\data\\a.txt?" },
+        { "Папка/", "data/a.txt=keep" }, { "Папка", "gone.txt", "a.txt" } },
+    { "Yes removes that file and its row only", { "data/a.txt=a", "data/b.txt=b" },
+        { { "c:\\data", "a.txt" }, { "c:\\data", "b.txt" } }, { true }, [](FileCommands& c) { c.deleteFile(1); },
+        { "status c:\\data\\b.txt", "confirm Erase c:\\data\\b.txt?" }, { "!data/b.txt", "data/a.txt=a" },
+        { "a.txt" } },
+    { "a file in a drive root is named with two separators", { "root.txt=" }, { { "c:\\", "root.txt" } }, { true },
+        [](FileCommands& c) { c.deleteFile(0); }, { "status c:\\\\root.txt", "confirm Erase c:\\\\root.txt?" },
+        { "!root.txt" }, {} },
+    { "no selected row, no command", { "Жук.txt=" }, { { "c:\\", "Жук.txt" } }, {},
+        [](FileCommands& c) {
+            c.deleteFile(std::nullopt);
+            c.renameOne(std::nullopt);
+            c.deleteFile(5);
+            c.renameOne(-1);
+        },
+        {}, { "Жук.txt=" }, { "Жук.txt" } },
+
+    // ---- Rename one
+    { "a file row", { "work/Отчёт.doc=report" }, { { "c:\\work", "Отчёт.doc" } }, { true },
+        [](FileCommands& c) { c.renameOne(0); },
+        { "status c:\\work\\Отчёт.doc", "status Otchyot.doc", "confirm Rename c:\\work\\Отчёт.doc to Otchyot.doc ?" },
+        { "!work/Отчёт.doc", "work/Otchyot.doc=report" }, { "Otchyot.doc" } },
+    { "a file row answered No", { "work/Отчёт.doc=report" }, { { "c:\\work", "Отчёт.doc" } }, { false },
+        [](FileCommands& c) { c.renameOne(0); },
+        { "status c:\\work\\Отчёт.doc", "status Otchyot.doc", "confirm Rename c:\\work\\Отчёт.doc to Otchyot.doc ?" },
+        { "work/Отчёт.doc=report", "!work/Otchyot.doc" }, { "Отчёт.doc" } },
+    { "a name without Cyrillic letters still asks", { "data/report_2004.txt=r" }, { { "c:\\data", "report_2004.txt" } },
+        { true }, [](FileCommands& c) { c.renameOne(0); },
+        { "status c:\\data\\report_2004.txt", "status report_2004.txt",
+            "confirm Rename c:\\data\\report_2004.txt to report_2004.txt ?" },
+        { "data/report_2004.txt=r" }, { "report_2004.txt" } },
+    { "a folder row: the question first, then the entered folder", { "data/Папка/inside.txt=x" },
+        { { "c:\\data", "Папка", true } }, { true }, [](FileCommands& c) { c.renameOne(0); },
+        { "confirm Rename c:\\data\\Папка to Papka ?", "status c:\\data\\Papka" },
+        { "!data/Папка", "data/Papka/inside.txt=x" }, { "Papka" } },
+    { "a folder row in a drive root", { "Ёлка/" }, { { "c:\\", "Ёлка", true } }, { true },
+        [](FileCommands& c) { c.renameOne(0); }, { "confirm Rename c:\\\\Ёлка to YOlka ?", "status c:\\\\YOlka" },
+        { "!Ёлка", "YOlka/" }, { "YOlka" } },
+    { "never replaces a file, a folder, or the folder itself (a name of signs only)",
+        { "data/Жук.txt=cyrillic", "data/ZHuk.txt=latin", "data/Папка/", "data/Papka/keep.txt=kept", "data/ЪЬ=signs" },
+        { { "c:\\data", "Жук.txt" }, { "c:\\data", "Папка", true }, { "c:\\data", "ЪЬ" } }, { true, true, true },
+        [](FileCommands& c) {
+            for (int row = 0; row < 3; ++row)
+                c.renameOne(row);
+        },
+        { "status c:\\data\\Жук.txt", "status ZHuk.txt", "confirm Rename c:\\data\\Жук.txt to ZHuk.txt ?",
+            "File I/O error.", "confirm Rename c:\\data\\Папка to Papka ?", "status c:\\data\\Papka", "File I/O error.",
+            "status c:\\data\\ЪЬ", "status ", "confirm Rename c:\\data\\ЪЬ to  ?", "File I/O error." },
+        { "data/Жук.txt=cyrillic", "data/ZHuk.txt=latin", "data/Папка/", "data/Papka/keep.txt=kept", "data/ЪЬ=signs" },
+        { "Жук.txt", "Папка", "ЪЬ" } },
+    { "a folder row whose Path is gone goes to the general report", {}, { { "c:\\gone", "Папка", true } }, {},
+        [](FileCommands& c) { c.renameOne(0); }, { "general File not found" }, {}, { "Папка" } },
+
+    // ---- Rename all: one question, then every row in display order without asking files.
+    { "all, on an empty list", {}, {}, { true }, [](FileCommands& c) { c.renameAll(); }, { RenameAllQuestion }, {},
+        {} },
+    { "all, answered No", { "Жук.txt=" }, { { "c:\\", "Жук.txt" } }, { false }, [](FileCommands& c) { c.renameAll(); },
+        { RenameAllQuestion }, { "Жук.txt=" }, { "Жук.txt" } },
+    // A folder comes before what was found inside it: once it has its new name, the file
+    // inside is no longer reached under its old Path, and its row keeps naming it as it is.
+    { "all, in search order", { "Папка/Файл.txt=f", "Щётка.txt=" },
+        { { "c:\\", "Папка", true }, { "c:\\Папка", "Файл.txt" }, { "c:\\", "Щётка.txt" } }, { true, true },
+        [](FileCommands& c) { c.renameAll(); },
+        { RenameAllQuestion, "confirm Rename c:\\\\Папка to Papka ?", "status c:\\\\Papka",
+            "status c:\\Папка\\Файл.txt", "status Fayl.txt", "File I/O error.", "status c:\\\\Щётка.txt",
+            "status SCHyotka.txt" },
+        { "Papka/Файл.txt=f", "SCHyotka.txt=", "!Щётка.txt" }, { "Papka", "Файл.txt", "SCHyotka.txt" } },
+    { "all, stopped by a folder row whose Path is gone", { "Папка/Вложенная/", "Жук.txt=" },
+        { { "c:\\", "Папка", true }, { "c:\\Папка", "Вложенная", true }, { "c:\\", "Жук.txt" } }, { true, true },
+        [](FileCommands& c) { c.renameAll(); },
+        { RenameAllQuestion, "confirm Rename c:\\\\Папка to Papka ?", "status c:\\\\Papka", "general File not found" },
+        { "Papka/Вложенная/", "Жук.txt=" }, { "Papka", "Вложенная", "Жук.txt" } },
+    { "all, going on after No and after a failure", { "Папка/", "Жук.txt=new", "ZHuk.txt=old", "Эхо.txt=" },
+        { { "c:\\", "Папка", true }, { "c:\\", "Жук.txt" }, { "c:\\", "Эхо.txt" } }, { true, false },
+        [](FileCommands& c) { c.renameAll(); },
+        { RenameAllQuestion, "confirm Rename c:\\\\Папка to Papka ?", "status c:\\\\Жук.txt", "status ZHuk.txt",
+            "File I/O error.", "status c:\\\\Эхо.txt", "status Eho.txt" },
+        { "Папка/", "Жук.txt=new", "ZHuk.txt=old", "Eho.txt=", "!Эхо.txt" }, { "Папка", "Жук.txt", "Eho.txt" } },
+
+    // ---- Rename Dir: the picker's folder, with no question.
+    { "dir", { "data/Папка/x.txt=x" }, {}, {},
+        [](FileCommands& c) {
+            c.renameDir("c:\\data\\Папка");
+            c.renameDir(""); // nothing chosen
+        },
+        { "status c:\\data\\Папка      c:\\data\\Papka" }, { "!data/Папка", "data/Papka/x.txt=x" }, {} },
+    { "dir: a parent that does not exist, an existing target", { "Родитель/Дочь/", "Ёж/", "YOzh/keep.txt=kept" }, {},
+        {},
+        [](FileCommands& c) {
+            c.renameDir("c:\\Родитель\\Дочь");
+            c.renameDir("c:\\Ёж");
+        },
+        { "status c:\\Родитель\\Дочь      c:\\Roditel\\Doch", "File I/O error.", "status c:\\Ёж      c:\\YOzh",
+            "File I/O error." },
+        { "Родитель/Дочь/", "Ёж/", "YOzh/keep.txt=kept" }, {} },
+};
+
+class FileCommandsTest : public testing::TestWithParam<Case> { };
+
+TEST_P(FileCommandsTest, Run)
 {
-    m_tree.makeFile("data/a.txt");
-    m_tree.makeFile("data/b.txt");
-    addRow("c:\\data", "a.txt");
-    addRow("c:\\data", "b.txt");
-    m_ui.answers = { true };
-    m_commands.deleteFile(1);
-    EXPECT_EQ(m_ui.events, (Events { "status c:\\data\\b.txt", "confirm Erase c:\\data\\b.txt?" }));
-    EXPECT_FALSE(m_tree.exists("data/b.txt"));
-    EXPECT_TRUE(m_tree.exists("data/a.txt"));
-    EXPECT_EQ(names(), (Names { "a.txt" }));
+    const Case& c = GetParam();
+    SCOPED_TRACE(c.what);
+    test::TempTree tree;
+    test::TestDrives drives;
+    drives.map({ { 'c', tree.root() } });
+    for (const std::string& entry : c.files) {
+        const auto equals = entry.find('=');
+        if (equals == std::string::npos)
+            tree.makeDir(entry);
+        else
+            tree.makeFile(entry.substr(0, equals), entry.substr(equals + 1));
+    }
+    test::RowVector rows;
+    for (const Row& r : c.rows)
+        rows.add(r.path, r.name, r.dir);
+    test::ScriptedUi ui;
+    ui.answers = c.answers;
+    FileCommands commands(rows, ui);
+    c.run(commands);
+
+    EXPECT_EQ(ui.events, c.events);
+    EXPECT_TRUE(ui.answers.empty()) << "questions not asked";
+    EXPECT_EQ(rows.names(), c.names);
+    for (const std::string& entry : c.after) {
+        const auto equals = entry.find('=');
+        if (entry[0] == '!')
+            EXPECT_FALSE(tree.exists(entry.substr(1))) << entry;
+        else if (equals == std::string::npos)
+            EXPECT_TRUE(tree.isDir(entry)) << entry;
+        else if (tree.exists(entry.substr(0, equals)))
+            EXPECT_EQ(tree.read(entry.substr(0, equals)), entry.substr(equals + 1)) << entry;
+        else
+            ADD_FAILURE() << "missing: " << entry;
+    }
 }
 
-TEST_F(FileCommandsTest, DeleteInDriveRootAsksWithTwoSeparators)
-{
-    m_tree.makeFile("root.txt");
-    addRow("c:\\", "root.txt");
-    m_ui.answers = { true };
-    m_commands.deleteFile(0);
-    EXPECT_EQ(m_ui.events, (Events { "status c:\\\\root.txt", "confirm Erase c:\\\\root.txt?" }));
-    EXPECT_FALSE(m_tree.exists("root.txt"));
-    EXPECT_EQ(m_rows.size(), 0);
-}
-
-TEST_F(FileCommandsTest, CommandsWithoutASelectedRowDoNothing)
-{
-    m_tree.makeFile("Жук.txt");
-    addRow("c:\\", "Жук.txt");
-    m_commands.deleteFile(std::nullopt);
-    m_commands.renameOne(std::nullopt);
-    m_commands.deleteFile(5);
-    EXPECT_TRUE(m_ui.events.empty());
-    EXPECT_TRUE(m_tree.exists("Жук.txt"));
-}
-
-// ---- Rename one -------------------------------------------------------------------------
-
-TEST_F(FileCommandsTest, RenameOneFileRow)
-{
-    m_tree.makeFile("work/Отчёт.doc", "report");
-    addRow("c:\\work", "Отчёт.doc");
-    m_ui.answers = { true };
-    m_commands.renameOne(0);
-    EXPECT_EQ(m_ui.events,
-        (Events { "status c:\\work\\Отчёт.doc", "status Otchyot.doc",
-            "confirm Rename c:\\work\\Отчёт.doc to Otchyot.doc ?" }));
-    EXPECT_FALSE(m_tree.exists("work/Отчёт.doc"));
-    EXPECT_EQ(m_tree.read("work/Otchyot.doc"), "report");
-    EXPECT_EQ(m_rows.row(0).name, "Otchyot.doc");
-    EXPECT_EQ(m_rows.row(0).pathText(), "c:\\work");
-}
-
-TEST_F(FileCommandsTest, RenameOneAnsweredNo)
-{
-    m_tree.makeFile("work/Отчёт.doc");
-    addRow("c:\\work", "Отчёт.doc");
-    m_ui.answers = { false };
-    m_commands.renameOne(0);
-    EXPECT_TRUE(m_tree.exists("work/Отчёт.doc"));
-    EXPECT_FALSE(m_tree.exists("work/Otchyot.doc"));
-    EXPECT_EQ(m_rows.row(0).name, "Отчёт.doc");
-}
-
-TEST_F(FileCommandsTest, RenameOneFolderRow)
-{
-    m_tree.makeFile("data/Папка/inside.txt", "x");
-    addRow("c:\\data", "Папка", true);
-    m_ui.answers = { true };
-    m_commands.renameOne(0);
-    // The question comes before any status text; the status shows the entered folder.
-    EXPECT_EQ(m_ui.events, (Events { "confirm Rename c:\\data\\Папка to Papka ?", "status c:\\data\\Papka" }));
-    EXPECT_FALSE(m_tree.exists("data/Папка"));
-    EXPECT_EQ(m_tree.read("data/Papka/inside.txt"), "x");
-    EXPECT_EQ(m_rows.row(0).name, "Papka");
-}
-
-TEST_F(FileCommandsTest, RenameOneFolderRowInDriveRoot)
-{
-    m_tree.makeDir("Ёлка");
-    addRow("c:\\", "Ёлка", true);
-    m_ui.answers = { true };
-    m_commands.renameOne(0);
-    ASSERT_EQ(m_ui.events.size(), 2U);
-    EXPECT_EQ(m_ui.events[0], "confirm Rename c:\\\\Ёлка to YOlka ?");
-    EXPECT_TRUE(m_tree.isDir("YOlka"));
-    EXPECT_EQ(m_rows.row(0).name, "YOlka");
-}
-
-TEST_F(FileCommandsTest, RenameOneNeverReplacesAnExistingTarget)
-{
-    m_tree.makeFile("data/Жук.txt", "cyrillic");
-    m_tree.makeFile("data/ZHuk.txt", "latin");
-    m_tree.makeDir("data/Папка");
-    m_tree.makeFile("data/Papka/keep.txt", "kept");
-    addRow("c:\\data", "Жук.txt");
-    addRow("c:\\data", "Папка", true);
-    m_ui.answers = { true, true };
-    m_commands.renameOne(0);
-    m_commands.renameOne(1);
-    EXPECT_EQ(m_ui.events,
-        (Events { "status c:\\data\\Жук.txt", "status ZHuk.txt", "confirm Rename c:\\data\\Жук.txt to ZHuk.txt ?",
-            "File I/O error.", "confirm Rename c:\\data\\Папка to Papka ?", "status c:\\data\\Papka",
-            "File I/O error." }));
-    EXPECT_EQ(m_tree.read("data/Жук.txt"), "cyrillic");
-    EXPECT_EQ(m_tree.read("data/ZHuk.txt"), "latin");
-    EXPECT_TRUE(m_tree.isDir("data/Папка"));
-    EXPECT_EQ(m_tree.read("data/Papka/keep.txt"), "kept");
-    EXPECT_EQ(names(), (Names { "Жук.txt", "Папка" }));
-
-    // Signs only give an empty name: the target is the folder itself, which exists.
-    m_tree.makeFile("data/ЪЬ", "signs");
-    addRow("c:\\data", "ЪЬ");
-    m_ui.events.clear();
-    m_ui.answers = { true };
-    m_commands.renameOne(2);
-    EXPECT_EQ(m_ui.events.back(), "File I/O error.");
-    EXPECT_EQ(m_tree.read("data/ЪЬ"), "signs");
-    EXPECT_EQ(m_rows.row(2).name, "ЪЬ");
-}
-
-TEST_F(FileCommandsTest, RenameOneWithoutCyrillicLettersStillAsks)
-{
-    m_tree.makeFile("data/report_2004.txt", "r");
-    addRow("c:\\data", "report_2004.txt");
-    m_ui.answers = { true };
-    m_commands.renameOne(0);
-    EXPECT_EQ(m_ui.events,
-        (Events { "status c:\\data\\report_2004.txt", "status report_2004.txt",
-            "confirm Rename c:\\data\\report_2004.txt to report_2004.txt ?" }));
-    EXPECT_EQ(m_tree.read("data/report_2004.txt"), "r");
-    EXPECT_EQ(m_rows.row(0).name, "report_2004.txt");
-}
-
-TEST_F(FileCommandsTest, RenameOneFolderRowWhosePathIsGone)
-{
-    addRow("c:\\gone", "Папка", true);
-    m_commands.renameOne(0);
-    const platform::IoStatus expected = platform::enterFolder("c:\\gone");
-    ASSERT_FALSE(expected.ok());
-    EXPECT_EQ(m_ui.events, (Events { "general " + expected.text() }));
-    EXPECT_EQ(m_rows.row(0).name, "Папка");
-}
-
-// ---- Rename all -------------------------------------------------------------------------
-
-TEST_F(FileCommandsTest, RenameAllAnsweredNoOrOnAnEmptyList)
-{
-    m_ui.answers = { true };
-    m_commands.renameAll();
-    const std::string question
-        = "confirm Are you sure to transliterate and rename all files and dirictories from the list? ";
-    EXPECT_EQ(m_ui.events, (Events { question }));
-
-    m_tree.makeFile("Жук.txt");
-    addRow("c:\\", "Жук.txt");
-    m_ui.events.clear();
-    m_ui.answers = { false };
-    m_commands.renameAll();
-    EXPECT_EQ(m_ui.events, (Events { question }));
-    EXPECT_TRUE(m_tree.exists("Жук.txt"));
-}
-
-// In search order a folder comes before what was found inside it: the folder gets its new
-// name first, so the file inside can no longer be reached under its old Path.
-TEST_F(FileCommandsTest, RenameAllInSearchOrder)
-{
-    m_tree.makeFile("Папка/Файл.txt", "f");
-    m_tree.makeFile("Щётка.txt");
-    addRow("c:\\", "Папка", true);
-    addRow("c:\\Папка", "Файл.txt");
-    addRow("c:\\", "Щётка.txt");
-    m_ui.answers = { true, true };
-    m_commands.renameAll();
-    EXPECT_EQ(m_ui.events,
-        (Events { "confirm Are you sure to transliterate and rename all files and dirictories from the list? ",
-            "confirm Rename c:\\\\Папка to Papka ?", "status c:\\\\Papka", "status c:\\Папка\\Файл.txt",
-            "status Fayl.txt", "File I/O error.", "status c:\\\\Щётка.txt", "status SCHyotka.txt" }));
-    EXPECT_EQ(m_tree.read("Papka/Файл.txt"), "f");
-    EXPECT_TRUE(m_tree.exists("SCHyotka.txt"));
-    // The failed row still names the file as it is on disk.
-    EXPECT_EQ(names(), (Names { "Papka", "Файл.txt", "SCHyotka.txt" }));
-}
-
-TEST_F(FileCommandsTest, RenameAllStopsAtAFolderRowWhosePathIsGone)
-{
-    m_tree.makeDir("Папка/Вложенная");
-    m_tree.makeFile("Жук.txt");
-    addRow("c:\\", "Папка", true);
-    addRow("c:\\Папка", "Вложенная", true);
-    addRow("c:\\", "Жук.txt");
-    m_ui.answers = { true, true };
-    m_commands.renameAll();
-    const platform::IoStatus gone = platform::enterFolder("c:\\Папка");
-    ASSERT_FALSE(gone.ok());
-    ASSERT_EQ(m_ui.events.size(), 4U);
-    EXPECT_EQ(m_ui.events.back(), "general " + gone.text());
-    EXPECT_TRUE(m_tree.isDir("Papka/Вложенная"));
-    EXPECT_TRUE(m_tree.exists("Жук.txt"));
-    EXPECT_EQ(names(), (Names { "Papka", "Вложенная", "Жук.txt" }));
-}
-
-TEST_F(FileCommandsTest, RenameAllGoesOnAfterNoAndAfterFailures)
-{
-    m_tree.makeDir("Папка");
-    m_tree.makeFile("Жук.txt", "new");
-    m_tree.makeFile("ZHuk.txt", "old");
-    m_tree.makeFile("Эхо.txt");
-    addRow("c:\\", "Папка", true);
-    addRow("c:\\", "Жук.txt");
-    addRow("c:\\", "Эхо.txt");
-    m_ui.answers = { true, false };
-    m_commands.renameAll();
-    EXPECT_TRUE(m_tree.isDir("Папка"));
-    EXPECT_EQ(m_tree.read("Жук.txt"), "new");
-    EXPECT_EQ(m_tree.read("ZHuk.txt"), "old");
-    EXPECT_TRUE(m_tree.exists("Eho.txt"));
-    EXPECT_EQ(names(), (Names { "Папка", "Жук.txt", "Eho.txt" }));
-    EXPECT_EQ(std::count(m_ui.events.begin(), m_ui.events.end(), "File I/O error."), 1);
-}
-
-// ---- Rename Dir -------------------------------------------------------------------------
-
-TEST_F(FileCommandsTest, RenameDir)
-{
-    m_tree.makeFile("data/Папка/x.txt", "x");
-    m_commands.renameDir("c:\\data\\Папка");
-    EXPECT_EQ(m_ui.events, (Events { "status c:\\data\\Папка      c:\\data\\Papka" }));
-    EXPECT_EQ(m_tree.read("data/Papka/x.txt"), "x");
-
-    m_ui.events.clear();
-    m_commands.renameDir("");
-    EXPECT_TRUE(m_ui.events.empty());
-}
-
-TEST_F(FileCommandsTest, RenameDirFailures)
-{
-    m_tree.makeDir("Родитель/Дочь");
-    m_tree.makeDir("Ёж");
-    m_tree.makeFile("YOzh/keep.txt", "kept");
-    // The new path names a parent that does not exist.
-    m_commands.renameDir("c:\\Родитель\\Дочь");
-    // The new path exists already.
-    m_commands.renameDir("c:\\Ёж");
-    EXPECT_EQ(m_ui.events,
-        (Events { "status c:\\Родитель\\Дочь      c:\\Roditel\\Doch", "File I/O error.", "status c:\\Ёж      c:\\YOzh",
-            "File I/O error." }));
-    EXPECT_TRUE(m_tree.isDir("Родитель/Дочь"));
-    EXPECT_TRUE(m_tree.isDir("Ёж"));
-    EXPECT_EQ(m_tree.read("YOzh/keep.txt"), "kept");
-}
+INSTANTIATE_TEST_SUITE_P(Table, FileCommandsTest, testing::ValuesIn(Cases));
 
 } // namespace
 } // namespace nuvero
