@@ -770,9 +770,12 @@ IoStatus OutputFile::create(std::string_view path)
         return status;
     if (mapped->components.empty())
         return IoStatus(IoCode::AccessDenied);
-    const int fd = ::open(mapped->host.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOCTTY, 0666);
+    // Opened without waiting: a pipe in the file's place with nobody reading would hold
+    // the window's thread for ever ("I/O error 31" instead). Writing then waits as usual.
+    const int fd = ::open(mapped->host.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOCTTY | O_NONBLOCK, 0666);
     if (fd < 0)
         return fromErrno(errno == ENOENT ? ENOTDIR : errno);
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     m_handle = fd;
     m_buffer.reserve(OutputBufferSize);
     return IoStatus::success();

@@ -11,6 +11,9 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <fcntl.h>
+#include <future>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -53,6 +56,37 @@ TEST_F(SaveFaultTest, AFolderInTheAutomaticFilesPlaceIsReportedAndKept)
     EXPECT_EQ(tree.read(std::string("d/") + AutoName + "/inside.txt"), "keep");
     // With AutoSave off, nothing is tried and nothing is reported.
     EXPECT_TRUE(ListFileWriter::saveList(false, Threshold, rows).ok());
+}
+
+// A pipe in the automatic file's place: with nobody reading, the save must not wait for
+// one (it would hold the window); with a reader, the list goes down the pipe.
+TEST_F(SaveFaultTest, APipeInTheAutomaticFilesPlaceNeverHoldsTheSave)
+{
+    drives.map({ { 'c', tree.root() }, { 'd', tree.path("d") } });
+    const std::string pipe = tree.path(std::string("d/") + AutoName);
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0644), 0);
+    addRows(3);
+    auto saving = std::async(std::launch::async, [&] { return ListFileWriter::saveList(true, Threshold, rows); });
+    if (saving.wait_for(std::chrono::seconds(30)) != std::future_status::ready) {
+        ADD_FAILURE() << "the save waits for a reader of the pipe";
+        // Become that reader, and read until the save is done, so that it can end.
+        const int unblock = ::open(pipe.c_str(), O_RDONLY | O_NONBLOCK);
+        char sink[4096];
+        while (saving.wait_for(std::chrono::milliseconds(10)) != std::future_status::ready)
+            (void)!::read(unblock, sink, sizeof sink);
+        ::close(unblock);
+    }
+    const platform::IoStatus status = saving.get();
+    EXPECT_FALSE(status.ok());
+    EXPECT_EQ(status.text(), "I/O error 31");
+
+    const int reader = ::open(pipe.c_str(), O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(reader, 0);
+    EXPECT_TRUE(ListFileWriter::saveList(true, Threshold, rows).ok());
+    std::string got(fullText().size() + 16, '\0');
+    const ssize_t n = ::read(reader, got.data(), got.size());
+    ::close(reader);
+    EXPECT_EQ(got.substr(0, n < 0 ? 0 : static_cast<std::size_t>(n)), fullText());
 }
 
 // A list bigger than the disk: "Disk full", and the file holds the first part of the list,
