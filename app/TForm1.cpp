@@ -582,8 +582,7 @@ void TForm1::startSearch()
         CurrentSearch.reset();
     }
     m_queue = std::make_unique<RowQueue>();
-    m_pending = {};
-    m_pendingFirst = 0;
+    m_feed.clear();
     RowQueue* queue = m_queue.get();
     // Called on the worker's thread once the window has taken what came before.
     queue->setNotify([this] {
@@ -604,8 +603,7 @@ void TForm1::stopSearch()
         CurrentSearch->StopRequested = true;
         m_queue->close(); // the list as it is now is the search's list
     }
-    m_pending = {}; // taken but not shown: not part of it either
-    m_pendingFirst = 0;
+    m_feed.clear(); // taken but not shown: not part of it either
     setMenusEnabled(true);
     Savelist();
 }
@@ -631,32 +629,23 @@ void TForm1::drainSearch()
 {
     m_lastDrain.start();
     if (BitBtn2->text() != StopCaption) {
-        m_pending = {}; // stopped meanwhile: nothing more is shown
-        m_pendingFirst = 0;
+        m_feed.clear(); // stopped meanwhile: nothing more is shown
         return;
     }
-    if (m_pending.empty()) {
-        m_pending = m_queue->take();
-        m_pendingFirst = 0;
-    }
-    // The batch's rows in parts; its status text and its end follow its last row.
-    const std::size_t left = m_pending.rows.size() - m_pendingFirst;
-    if (left > 0) {
-        const std::size_t count = std::min(left, MaxRowsPerDrain);
-        const std::size_t first = std::exchange(m_pendingFirst, m_pendingFirst + count);
-        m_results->appendRows(std::span<ResultRow>(m_pending.rows).subspan(first, count));
+    // The rows in parts; the status text and the end follow the last row taken.
+    const RowFeed::Part part = m_feed.next(*m_queue);
+    if (!part.rows.empty()) {
+        m_results->appendRows(part.rows);
         if (BitBtn2->text() != StopCaption)
             return; // the list's own signals ran the stop sequence, which dropped the rest
-        if (count < left) {
-            postDrain(false);
-            return;
-        }
     }
-    RowQueue::Batch batch = std::exchange(m_pending, {});
-    m_pendingFirst = 0;
-    if (batch.status)
-        setStatusText(1, toQString(*batch.status));
-    if (batch.finished) {
+    if (part.more) {
+        postDrain(false);
+        return;
+    }
+    if (part.status)
+        setStatusText(1, toQString(*part.status));
+    if (part.finished) {
         setStatusText(1, QStringLiteral("Finished"));
         BitBtn2Click(); // the caption reads "Stop": the stop sequence runs
     }

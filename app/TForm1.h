@@ -1,5 +1,6 @@
 #pragma once
 
+#include "search/RowFeed.h"
 #include "search/RowQueue.h"
 #include "search/SearchCriteria.h"
 
@@ -87,7 +88,7 @@ public:
     // Waits for the current worker without running the event loop: everything it found is
     // then handed over but not yet shown.
     bool waitForWorker(int timeoutMs);
-    // Rows one drain of the search's hand-over adds to the list at most (see m_pending).
+    // Rows one drain of the search's hand-over adds to the list at most (see m_feed).
     static constexpr std::size_t MaxRowsPerDrain = 16384;
     TbsSkinSelectDirectoryDialog& folderPicker() { return *bsSkinSelectDirectoryDialog1; }
     SaveDialog& saveDialog() { return *SaveDialog1; }
@@ -172,13 +173,11 @@ private:
     std::unique_ptr<SearchThread> CurrentSearch;
     // Rows reach the list in drains on the window's thread: the first as soon as the worker
     // hands something over, later ones at most every DrainIntervalMs. A drain takes what the
-    // queue holds into m_pending (the rows from m_pendingFirst on, then the batch's status
-    // text and end) and shows at most MaxRowsPerDrain rows, posting itself again for the
-    // rest, so a batch that grew large while the window was busy never holds its event loop
-    // for long. Status texts change once per drain, not once per row.
+    // queue holds into m_feed and shows at most MaxRowsPerDrain rows, posting itself again
+    // for the rest, so a batch that grew large while the window was busy never holds its
+    // event loop for long. Status texts change once per drain, not once per row.
     static constexpr qint64 DrainIntervalMs = 100;
-    RowQueue::Batch m_pending;
-    std::size_t m_pendingFirst = 0;
+    RowFeed m_feed { MaxRowsPerDrain };
     QElapsedTimer m_lastDrain;
     bool m_drainPosted = false;
     int m_timeKindPosition = -1; // selected entry of ComboBox3; -1 after typing

@@ -1,7 +1,7 @@
 // What the folder picker costs on real folders: the first expansion of a folder (listing,
 // one further listing per subfolder for its expand button, sorting), opening a deep path,
 // and the name order alone. Run offscreen:
-//   build/bench/folderpicker/folderpicker_bench
+//   build/normal/bench/folderpicker/folderpicker_bench
 
 #include "folderpicker/FolderNameOrder.h"
 #include "folderpicker/TbsSkinDirTreeView.h"

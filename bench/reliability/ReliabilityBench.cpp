@@ -1,7 +1,7 @@
 // Start-up with settings files made to stall it, and walks of trees far deeper or wider
 // than usual: the figures behind "start-up stays quick" and "walked in bounded time".
 //
-//   ./build/bench/reliability/bench_reliability
+//   ./build/normal/bench/reliability/bench_reliability
 //
 // Trees are made once per size under $TMPDIR (default /tmp) and removed at the end.
 

@@ -6,11 +6,11 @@
 # The tree (about 100,000 folders and 900,000 files, so a million hits with "After date:"
 # unchecked) is made by bench/search/make_tree.py in ${NUVERO_SCALE_TREE:-/tmp/nuvero-scale-tree}
 # when missing. Needs a built nuvero-scale-bench (NUVERO_SCALE_BENCH, default
-# build/bench/scale/nuvero-scale-bench). Runs offscreen unless QT_QPA_PLATFORM says otherwise.
+# build/normal/bench/scale/nuvero-scale-bench). Runs offscreen unless QT_QPA_PLATFORM says otherwise.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/../.." && pwd)
 rounds=${1:-3}
-bench=${NUVERO_SCALE_BENCH:-$here/build/bench/scale/nuvero-scale-bench}
+bench=${NUVERO_SCALE_BENCH:-$here/build/normal/bench/scale/nuvero-scale-bench}
 tree=${NUVERO_SCALE_TREE:-/tmp/nuvero-scale-tree}
 [ -x "$bench" ] || { echo "scale_bench: build nuvero-scale-bench first ($bench)" >&2; exit 2; }
 [ -d "$tree" ] || python3 "$here/bench/search/make_tree.py" "$tree" --fanout 20 20 250 --files-per-folder 9

@@ -5,7 +5,7 @@
 #
 # Default roots: the generated tree (bench/search/make_tree.py, made in
 # ${NUVERO_BENCH_TREE:-/tmp/nuvero-bench-tree} when missing) and /usr. Needs a built
-# nuvero-walk (NUVERO_WALK, default build/bench/search/nuvero-walk) and bfs.
+# nuvero-walk (NUVERO_WALK, default build/normal/bench/search/nuvero-walk) and bfs.
 #
 # Pairs timed, each command's output to /dev/null:
 #   "Changing":   find ROOT -newermt T -printf '%h\t%f\n'
@@ -21,7 +21,7 @@ set -euo pipefail
 here=$(cd "$(dirname "$0")/../.." && pwd)
 rounds=${1:-7}
 shift || true
-walk=${NUVERO_WALK:-$here/build/bench/search/nuvero-walk}
+walk=${NUVERO_WALK:-$here/build/normal/bench/search/nuvero-walk}
 tree=${NUVERO_BENCH_TREE:-/tmp/nuvero-bench-tree}
 threshold_walk=${NUVERO_BENCH_THRESHOLD:-"02.05.2024 00:00:00"}
 # The same moment for find and bfs.

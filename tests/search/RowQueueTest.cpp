@@ -1,3 +1,4 @@
+#include "search/RowFeed.h"
 #include "search/RowQueue.h"
 
 #include <gtest/gtest.h>
@@ -122,6 +123,60 @@ TEST_F(RowQueueTest, CloseDropsWhatComesLaterAndResetOpensAgain)
     batch = queue.take();
     EXPECT_EQ(names(batch.rows), range(2, 3));
     EXPECT_TRUE(batch.finished);
+}
+
+// The window's side: parts of at most two rows. The worker goes on handing over while a
+// part is on its way; the window is not notified again for that (the first notice is not
+// yet answered by a take), so every part must take, or the last rows and the end stay in
+// the queue and the search never ends on screen.
+TEST_F(RowQueueTest, FeedTakesWithEveryPartAndEndsAfterTheLastRow)
+{
+    RowFeed feed(2);
+    std::vector<std::string> shown;
+    auto show = [&](const RowFeed::Part& part) {
+        for (const ResultRow& row : part.rows)
+            shown.push_back(row.name);
+    };
+    for (int i = 0; i < 3; ++i)
+        queue.addRow(makeTestRow(path, i));
+    queue.setStatus(makeSharedText("c:\\a"));
+    queue.flush();
+    ASSERT_EQ(notifications, 1);
+
+    RowFeed::Part part = feed.next(queue);
+    show(part);
+    EXPECT_TRUE(part.more);
+    EXPECT_FALSE(part.status) << "the status follows the last row taken";
+
+    // While the rest of the first take waits, the worker hands over its last rows and ends.
+    for (int i = 3; i < 6; ++i)
+        queue.addRow(makeTestRow(path, i));
+    queue.setStatus(makeSharedText("c:\\b"));
+    queue.finish(true);
+    EXPECT_EQ(notifications, 2);
+
+    int parts = 1;
+    do {
+        part = feed.next(queue);
+        show(part);
+        ++parts;
+        EXPECT_EQ(part.finished, !part.more);
+        ASSERT_LE(parts, 10);
+    } while (part.more);
+    EXPECT_EQ(shown, range(0, 6));
+    EXPECT_EQ(parts, 3);
+    EXPECT_EQ(part.status, std::optional<std::string>("c:\\b"));
+    EXPECT_EQ(notifications, 2) << "nothing left in the queue to announce";
+
+    // Cleared (the search was stopped): what was taken is never handed out.
+    for (int i = 6; i < 11; ++i)
+        queue.addRow(makeTestRow(path, i));
+    part = feed.next(queue);
+    EXPECT_TRUE(part.more);
+    feed.clear();
+    part = feed.next(queue);
+    EXPECT_TRUE(part.rows.empty());
+    EXPECT_FALSE(part.more);
 }
 
 TEST(RowQueueDelayTest, HandsOverAfterTheDelayEvenWithFewRows)
