@@ -177,6 +177,7 @@ TEST_F(WalkFaultTest, LinksOfEveryKindAreNeitherRowsNorEntered)
     tree.makeSymlink("a/b/up-abs", tree.path("a"));
     tree.makeSymlink("a/root", "/");
     tree.makeSymlink("a/dangling", "nowhere/at/all");
+    tree.makeSymlink("a/to-file", "b/file.txt");
     tree.makeSymlink("a/proc-self", "/proc/self/cwd");
     const auto expected = test::expectedWalk(tree.root(), "c:\\");
     ASSERT_EQ(expected.rows, (Keys { "c:\\|a", "c:\\a|b", "c:\\a\\b|file.txt" })) << "the reference walk sees no links";
