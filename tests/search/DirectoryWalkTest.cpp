@@ -11,7 +11,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <deque>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -411,32 +410,6 @@ TEST_F(WalkTest, StopWhileAFolderStartsAllowsAtMostTheEntryInHand)
     EXPECT_FALSE(SearchJob(criteria, sink, stop).run("c:", "*.*"));
     EXPECT_TRUE(sink.events.empty());
     EXPECT_EQ(sink.finished, std::optional<bool>(false));
-}
-
-// ---- limits ---------------------------------------------------------------------------------------
-
-TEST_F(WalkTest, ManyFoldersInOneRootAreAllWalked)
-{
-    // More folders than a fixed list of 32768 positions holds, each walked once. Made in
-    // memory where the system has a memory file system: 33,000 folders on disk take long.
-    const char* savedTmp = std::getenv("TMPDIR");
-    const std::string saved = savedTmp ? savedTmp : "";
-    if (::access("/dev/shm", W_OK) == 0)
-        ::setenv("TMPDIR", "/dev/shm", 1);
-    test::TempTree wide;
-    if (savedTmp)
-        ::setenv("TMPDIR", saved.c_str(), 1);
-    else
-        ::unsetenv("TMPDIR");
-    drives.map({ { 'c', wide.root() } });
-
-    const int count = 33000;
-    for (int i = 0; i < count; ++i)
-        ASSERT_EQ(::mkdir(wide.path("d" + std::to_string(i)).c_str(), 0755), 0);
-    wide.makeFile("d32999/last.txt");
-    search("c:", "last.txt");
-    EXPECT_EQ(sink.rowKeys(), (std::vector<std::string> { "c:\\d32999|last.txt" }));
-    EXPECT_EQ(sink.statuses.size(), static_cast<std::size_t>(count + 1));
 }
 
 // Reads folders directly and checks the order a read-ahead would rely on: every queued
