@@ -97,22 +97,18 @@ TEST_F(WalkTest, RootsAreWalkedInTheOrderWritten)
     EXPECT_EQ(sink.statuses, (std::vector<std::string> { "c:\\two", "d:\\", "d:\\d1", "c:\\one" }));
 }
 
+// Root texts the either-system test does not try: empty pieces, a leading blank, and a
+// path that leaves a real folder for a missing one.
 TEST_F(WalkTest, RootsThatCannotBeEnteredYieldNothing)
 {
-    tree.makeFile("file.txt");
     tree.makeFile("real/r.txt");
-    for (const char* roots : { "", ";", ";;", "c:\\missing", "q:", "c:\\file.txt", " c:", "c:\\real\\..\\missing" }) {
+    for (const char* roots : { "", ";", ";;", " c:", "c:\\real\\..\\missing" }) {
         sink = {};
         search(roots);
         EXPECT_TRUE(sink.rows.empty()) << '"' << roots << '"';
         EXPECT_TRUE(sink.statuses.empty()) << '"' << roots << '"';
         EXPECT_EQ(sink.finished, std::optional<bool>(true)) << '"' << roots << '"';
     }
-    // The next root is walked as usual.
-    sink = {};
-    search("c:\\missing;;c:\\real");
-    EXPECT_EQ(sink.rowKeys(), (std::vector<std::string> { "c:\\real|r.txt" }));
-    EXPECT_EQ(sink.statuses, (std::vector<std::string> { "c:\\real" }));
 }
 
 // ---- mask, names and attributes -------------------------------------------------------------
