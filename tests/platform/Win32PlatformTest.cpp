@@ -32,21 +32,21 @@ TEST_F(Win32PlatformTest, SettingsAreReadFromLamerIniInTheWindowsFolder)
     ASSERT_GT(n, 0u);
     EXPECT_EQ(settingsFilePath(), win32::narrow(folder, n) + "\\lamer.Ini");
 
-    drives.writeSettings("[s]\r\na=04.12.2026 14:30:05\r\n[t]\r\nquoted=\"a b\"\r\nblank=\r\n");
+    // How the system reads the file is its own business; what is ours is telling a missing
+    // key (the default, trailing blanks and all) from an empty value.
+    drives.writeSettings("[s]\r\na=04.12.2026 14:30:05\r\nblank=\r\n");
     const struct {
-        const char* section;
         const char* key;
         const char* defaultValue;
         const char* value;
     } cases[] = {
-        { "s", "a", "error", "04.12.2026 14:30:05" },
-        { "S", "A", "error", "04.12.2026 14:30:05" }, // names without regard to case
-        { "s", "b", "error", "error" }, { "x", "a", "error", "error" }, { "t", "quoted", "error", "a b" },
-        { "t", "blank", "error", "" },
-        { "s", "b", "kept as it is  ", "kept as it is  " }, // trailing blanks of a default stay
+        { "a", "error", "04.12.2026 14:30:05" },
+        { "b", "error", "error" },
+        { "blank", "error", "" },
+        { "b", "kept as it is  ", "kept as it is  " },
     };
     for (const auto& c : cases)
-        EXPECT_EQ(readProfileString(c.section, c.key, c.defaultValue), c.value) << c.section << "/" << c.key;
+        EXPECT_EQ(readProfileString("s", c.key, c.defaultValue), c.value) << c.key;
 
     drives.writeSettings("[s]\r\na=" + std::string(3000, '7') + "\r\n");
     EXPECT_EQ(readProfileString("s", "a", "error"), std::string(3000, '7'));

@@ -11,7 +11,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <deque>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -84,36 +83,6 @@ protected:
 
 // ---- order and roots ----------------------------------------------------------------------
 
-TEST_F(WalkTest, WalksLevelByLevelInListingOrder)
-{
-    for (const char* f : { "top.txt", "a/fa.txt", "a/a1/deep.txt", "a/a1/a11/deeper.txt", "a/a2/x", "b/fb.txt",
-             "b/b1/y", "b/b2/b21/z", "c/k", "Ж/файл" })
-        tree.makeFile(f);
-    tree.makeDir("empty");
-
-    search("c:");
-    const auto expected = test::expectedWalk(tree.root(), "c:\\");
-    EXPECT_EQ(sink.rowKeys(), expected.rows);
-    EXPECT_EQ(sink.statuses, expected.folders);
-    EXPECT_EQ(sink.finished, std::optional<bool>(true));
-
-    // Whatever the listing order, a deeper folder never comes before a shallower one.
-    std::size_t depth = 0;
-    for (const auto& status : sink.statuses) {
-        const auto d = static_cast<std::size_t>(std::count(status.begin(), status.end(), '\\'));
-        EXPECT_GE(d, depth) << status;
-        depth = std::max(depth, d);
-    }
-    // Rows of one folder share one Path text.
-    for (const auto& a : sink.rows) {
-        for (const auto& b : sink.rows) {
-            if (a.pathText() == b.pathText()) {
-                EXPECT_EQ(a.path.get(), b.path.get());
-            }
-        }
-    }
-}
-
 TEST_F(WalkTest, RootsAreWalkedInTheOrderWritten)
 {
     test::TempTree other;
@@ -128,124 +97,50 @@ TEST_F(WalkTest, RootsAreWalkedInTheOrderWritten)
     EXPECT_EQ(sink.statuses, (std::vector<std::string> { "c:\\two", "d:\\", "d:\\d1", "c:\\one" }));
 }
 
-TEST_F(WalkTest, RootTypedWithSeparatorKeepsItAndNeverDoublesIt)
-{
-    tree.makeFile("Temp/f.txt");
-    tree.makeFile("Temp/Sub/g.txt");
-
-    search("C:\\Temp\\");
-    EXPECT_TRUE(hasRow("C:\\Temp\\|f.txt"));
-    EXPECT_TRUE(hasRow("C:\\Temp\\|Sub"));
-    EXPECT_TRUE(hasRow("C:\\Temp\\Sub|g.txt"));
-    EXPECT_EQ(sink.statuses, (std::vector<std::string> { "C:\\Temp\\", "C:\\Temp\\Sub" }));
-}
-
-TEST_F(WalkTest, DriveRootIsCompleted)
-{
-    tree.makeFile("data/f.txt");
-    tree.makeFile("g.txt");
-    search("c:");
-    EXPECT_TRUE(hasRow("c:\\|g.txt"));
-    EXPECT_TRUE(hasRow("c:\\data|f.txt"));
-    EXPECT_EQ(sink.statuses.front(), "c:\\");
-}
-
+// Root texts the either-system test does not try: empty pieces, a leading blank, and a
+// path that leaves a real folder for a missing one.
 TEST_F(WalkTest, RootsThatCannotBeEnteredYieldNothing)
 {
-    tree.makeFile("file.txt");
     tree.makeFile("real/r.txt");
-    for (const char* roots : { "", ";", ";;", "c:\\missing", "q:", "c:\\file.txt", " c:", "c:\\real\\..\\missing" }) {
+    for (const char* roots : { "", ";", ";;", " c:", "c:\\real\\..\\missing" }) {
         sink = {};
         search(roots);
         EXPECT_TRUE(sink.rows.empty()) << '"' << roots << '"';
         EXPECT_TRUE(sink.statuses.empty()) << '"' << roots << '"';
         EXPECT_EQ(sink.finished, std::optional<bool>(true)) << '"' << roots << '"';
     }
-    // The next root is walked as usual.
-    sink = {};
-    search("c:\\missing;;c:\\real");
-    EXPECT_EQ(sink.rowKeys(), (std::vector<std::string> { "c:\\real|r.txt" }));
-    EXPECT_EQ(sink.statuses, (std::vector<std::string> { "c:\\real" }));
 }
 
 // ---- mask, names and attributes -------------------------------------------------------------
 
-TEST_F(WalkTest, MaskFiltersRowsButEverySubfolderIsWalked)
+// An empty mask matches no name, yet every folder is still walked.
+TEST_F(WalkTest, EmptyMaskGivesNoRowsButEverySubfolderIsWalked)
 {
     tree.makeFile("a.txt");
-    tree.makeFile("b.log");
     tree.makeFile("sub/deep/c.TXT");
-    tree.makeFile("sub/d.dat");
-    tree.makeDir("notes.txt");
-
-    search("c:", "*.txt");
-    std::vector<std::string> keys = sink.rowKeys();
-    std::sort(keys.begin(), keys.end());
-    EXPECT_EQ(keys, (std::vector<std::string> { "c:\\sub\\deep|c.TXT", "c:\\|a.txt", "c:\\|notes.txt" }));
-    ASSERT_NE(row("notes.txt"), nullptr);
-    EXPECT_EQ(row("notes.txt")->dirText(), "DIR");
-    EXPECT_EQ(row("a.txt")->dirText(), " ");
-    EXPECT_EQ(sink.statuses.size(), 4u); // c:\, notes.txt, sub, sub\deep
-
-    sink = {};
     search("c:", "");
     EXPECT_TRUE(sink.rows.empty());
-    EXPECT_EQ(sink.statuses.size(), 4u);
-
-    sink = {};
-    search("c:", "?.log");
-    EXPECT_EQ(sink.rowKeys(), (std::vector<std::string> { "c:\\|b.log" }));
+    EXPECT_EQ(sink.statuses, (std::vector<std::string> { "c:\\", "c:\\sub", "c:\\sub\\deep" }));
 }
 
-TEST_F(WalkTest, DotNamesAreNeverRowsAndNeverEntered)
+// Read-only files and folders are rows; only a folder with nothing but the directory flag
+// reads "DIR". Links are the walk fault tests' business.
+TEST_F(WalkTest, ReadOnlyFlagsPassAndOnlyTheBareFolderReadsDir)
 {
-    tree.makeFile(".profile");
-    tree.makeFile(".git/config");
-    tree.makeFile("a/.hidden/inside.txt");
-    tree.makeFile("a/seen.txt");
-
-    search("c:");
-    EXPECT_EQ(sink.rowKeys(), (std::vector<std::string> { "c:\\|a", "c:\\a|seen.txt" }));
-    EXPECT_EQ(sink.statuses, (std::vector<std::string> { "c:\\", "c:\\a" }));
-}
-
-TEST_F(WalkTest, LinksAreNeverRowsNorEnteredAndLowFlagsPass)
-{
-    tree.makeFile("target/t.txt");
-    tree.makeFile("plain.txt");
     tree.makeFile("readonly.txt");
     tree.makeFile("rofolder/inner.txt");
-    tree.makeSymlink("dirlink", tree.path("target"));
-    tree.makeSymlink("filelink", tree.path("plain.txt"));
-    tree.makeSymlink("dangling", tree.path("nowhere"));
+    tree.makeDir("plain");
     ASSERT_EQ(::chmod(tree.path("readonly.txt").c_str(), 0444), 0);
     ASSERT_EQ(::chmod(tree.path("rofolder").c_str(), 0555), 0);
 
     search("c:");
-    for (const char* link : { "dirlink", "filelink", "dangling" })
-        EXPECT_EQ(row(link), nullptr) << link;
-    EXPECT_EQ(std::count(sink.statuses.begin(), sink.statuses.end(), "c:\\dirlink"), 0);
-    EXPECT_EQ(
-        std::count_if(sink.rows.begin(), sink.rows.end(), [](const ResultRow& r) { return r.name == "t.txt"; }), 1);
-
     ASSERT_NE(row("readonly.txt"), nullptr);
     EXPECT_EQ(row("readonly.txt")->dirText(), " ");
     ASSERT_NE(row("rofolder"), nullptr);
-    EXPECT_EQ(row("rofolder")->dirText(), " "); // a folder, but not the bare directory flag
+    EXPECT_EQ(row("rofolder")->dirText(), " ");
     EXPECT_TRUE(hasRow("c:\\rofolder|inner.txt"));
-    ASSERT_NE(row("target"), nullptr);
-    EXPECT_EQ(row("target")->dirText(), "DIR");
-}
-
-TEST_F(WalkTest, RowsHoldTheExactNameBytes)
-{
-    const std::string broken = "bad\xFF\xFEname";
-    tree.makeFile(broken);
-    tree.makeFile("Привет.txt", std::string(1536, 'x'));
-    search("c:");
-    ASSERT_NE(row(broken), nullptr);
-    ASSERT_NE(row("Привет.txt"), nullptr);
-    EXPECT_EQ(row("Привет.txt")->size, "1 KBytes");
+    ASSERT_NE(row("plain"), nullptr);
+    EXPECT_EQ(row("plain")->dirText(), "DIR");
 }
 
 // ---- sizes ------------------------------------------------------------------------------------
@@ -317,7 +212,7 @@ TEST_F(WalkTest, ThresholdIsStrictToTheSecondForWriteAndAccessTimes)
     }
 }
 
-TEST_F(WalkTest, AppearanceComparesCreationTimeForEveryOtherKind)
+TEST_F(WalkTest, AppearanceComparesCreationTimeForEveryOtherKindAndNoTimeTestTakesAll)
 {
     tree.makeFile("f");
     const timespec old[2] = { { 1000000000, 0 }, { 1000000000, 0 } }; // 2001
@@ -325,15 +220,17 @@ TEST_F(WalkTest, AppearanceComparesCreationTimeForEveryOtherKind)
     const DateTime created = platform::LocalTimeConverter().toDateTime(entryOf("c:\\", "f").creationTime);
     ASSERT_GT(created, DateTime::fromCalendar({ 2020, 1, 1 }));
 
-    criteria.setAfterDate(true);
     struct Case {
         int kind;
         std::int64_t thresholdMs;
         bool hit;
+        bool afterDate = true; // without it every entry is a hit, shown with its creation time
     };
     for (const Case& c : { Case { 0, 0, false }, Case { 0, -1000, true }, Case { -1, -1000, true },
-             Case { 7, -1000, true }, Case { -1, 0, false }, Case { 1, -1000, false }, Case { 2, -1000, false } }) {
+             Case { 7, -1000, true }, Case { -1, 0, false }, Case { 1, -1000, false }, Case { 2, -1000, false },
+             Case { 1, 1000LL * 86400 * 365 * 7000, true, false } }) {
         sink = {};
+        criteria.setAfterDate(c.afterDate);
         criteria.setTimeKind(c.kind);
         criteria.setThreshold(created.addMsecs(c.thresholdMs));
         search("c:");
@@ -342,21 +239,6 @@ TEST_F(WalkTest, AppearanceComparesCreationTimeForEveryOtherKind)
             EXPECT_EQ(row("f")->timeText(), created.rowText());
         }
     }
-}
-
-TEST_F(WalkTest, WithoutAfterDateEveryEntryIsAHitShownWithItsCreationTime)
-{
-    tree.makeFile("f");
-    const timespec old[2] = { { 1000000000, 0 }, { 1000000000, 0 } };
-    ASSERT_EQ(::utimensat(AT_FDCWD, tree.path("f").c_str(), old, AT_SYMLINK_NOFOLLOW), 0);
-    const DateTime created = platform::LocalTimeConverter().toDateTime(entryOf("c:\\", "f").creationTime);
-
-    criteria.setAfterDate(false);
-    criteria.setTimeKind(static_cast<int>(TimeKind::Changing));
-    criteria.setThreshold(DateTime::fromCalendar({ 9999, 1, 1 }));
-    search("c:");
-    ASSERT_NE(row("f"), nullptr);
-    EXPECT_EQ(row("f")->timeText(), created.rowText());
 }
 
 // ---- names ------------------------------------------------------------------------------------
@@ -525,54 +407,6 @@ TEST_F(WalkTest, StopWhileAFolderStartsAllowsAtMostTheEntryInHand)
     EXPECT_TRUE(sink.events.empty());
     EXPECT_EQ(sink.finished, std::optional<bool>(false));
 }
-
-// ---- limits ---------------------------------------------------------------------------------------
-
-TEST_F(WalkTest, ManyFoldersInOneRootAreAllWalked)
-{
-    // More folders than a fixed list of 32768 positions holds, each walked once. Made in
-    // memory where the system has a memory file system: 33,000 folders on disk take long.
-    const char* savedTmp = std::getenv("TMPDIR");
-    const std::string saved = savedTmp ? savedTmp : "";
-    if (::access("/dev/shm", W_OK) == 0)
-        ::setenv("TMPDIR", "/dev/shm", 1);
-    test::TempTree wide;
-    if (savedTmp)
-        ::setenv("TMPDIR", saved.c_str(), 1);
-    else
-        ::unsetenv("TMPDIR");
-    drives.map({ { 'c', wide.root() } });
-
-    const int count = 33000;
-    for (int i = 0; i < count; ++i)
-        ASSERT_EQ(::mkdir(wide.path("d" + std::to_string(i)).c_str(), 0755), 0);
-    wide.makeFile("d32999/last.txt");
-    search("c:", "last.txt");
-    EXPECT_EQ(sink.rowKeys(), (std::vector<std::string> { "c:\\d32999|last.txt" }));
-    EXPECT_EQ(sink.statuses.size(), static_cast<std::size_t>(count + 1));
-}
-
-TEST_F(WalkTest, TreeDeeperThanTheSystemPathLimitEndsCleanly)
-{
-    const std::string component(200, 'd');
-    const int depth = 30; // about 6000 bytes of path
-    test::makeChain(tree.root(), component, depth, "bottom.txt");
-    search("c:");
-    test::removeChain(tree.root(), component);
-
-    EXPECT_EQ(sink.finished, std::optional<bool>(true));
-    ASSERT_FALSE(sink.rows.empty());
-    EXPECT_LE(sink.rows.size(), static_cast<std::size_t>(depth + 1));
-    // Whatever depth the system let the walk reach, each row lies in the folder of the row before.
-    for (std::size_t i = 1; i < sink.rows.size(); ++i)
-        EXPECT_EQ(sink.rows[i].pathText(), DirectoryWalk::joinPath(sink.rows[i - 1].pathText(), sink.rows[i - 1].name));
-}
-
-} // namespace
-} // namespace nuvero
-
-namespace nuvero {
-namespace {
 
 // Reads folders directly and checks the order a read-ahead would rely on: every queued
 // folder is asked for or passed over exactly once, in the order it was queued.

@@ -92,6 +92,11 @@ TEST_F(WalkOnEitherSystemTest, WalksLevelByLevelInTheListingsOrder)
     EXPECT_EQ(sink.rowKeys(), rows);
     EXPECT_EQ(sink.statuses, folders);
     EXPECT_EQ(sink.finished, std::optional<bool>(true));
+    // Rows of one folder share one Path text.
+    for (const auto& a : sink.rows) {
+        for (const auto& b : sink.rows)
+            EXPECT_EQ(a.pathText() == b.pathText(), a.path.get() == b.path.get()) << a.pathText();
+    }
 }
 
 TEST_F(WalkOnEitherSystemTest, MaskDotNamesAndTrailingSeparators)
