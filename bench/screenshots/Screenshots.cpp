@@ -74,7 +74,7 @@ int main(int argc, char* argv[])
     tree.makeFile("Local Disk/Photos/2026-12-05/IMG_0413.jpg", std::string(360000, 'p'));
     tree.makeDir("Local Disk/Music");
     nuvero::test::TestDrives drives;
-    drives.map({{'c', tree.path("Local Disk")}});
+    drives.map({ { 'c', tree.path("Local Disk") } });
 
     nuvero::TForm1 window;
     window.resize(760, 460);

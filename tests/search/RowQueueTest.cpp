@@ -1,5 +1,5 @@
-#include "search/RowFeed.h"
 #include "search/RowQueue.h"
+#include "search/RowFeed.h"
 
 #include <gtest/gtest.h>
 
