@@ -26,6 +26,13 @@ inline constexpr std::uint32_t Encrypted = 0x4000;
 // A file time: 100-nanosecond ticks since 1 January 1601, universal time (a Windows
 // FILETIME), so that both back ends hand the walk the same value.
 struct FileTime {
+    static constexpr std::int64_t TicksPerSecond = 10000000LL;
+    // The times the program can show: from 1 January 1601 (tick 0) to the last moment of
+    // the year 9999. Some file systems keep times beyond either end; the back ends hold
+    // such a time at the nearer end instead of letting it overflow.
+    static constexpr std::int64_t LastSecond = 265046774399LL; // 9999-12-31 23:59:59
+    static constexpr std::int64_t MaxTicks = LastSecond * TicksPerSecond + (TicksPerSecond - 1);
+
     std::int64_t ticks = 0;
     friend bool operator==(const FileTime&, const FileTime&) = default;
 };

@@ -120,8 +120,10 @@ public:
     IoStatus close(); // flushes; reports a failed flush (a full disk)
 
 private:
-    IoStatus flush();
-    std::intptr_t m_handle = -1;
+    // Writes go out in pieces of a MiB: a list of a million rows in about seventy calls.
+    static constexpr std::size_t BufferSize = 1 << 20;
+    IoStatus flush(); // each back end's own
+    std::intptr_t m_handle = -1; // a descriptor or a HANDLE; -1 when closed
     std::string m_buffer;
 };
 

@@ -329,20 +329,18 @@ bool openParent(const Mapped& m, Parent& parent)
     return parent.fd >= 0;
 }
 
-// File times the program can show: from 1 January 1601 (tick 0) to the last moment of
-// the year 9999, in universal time. Some file systems (tmpfs, btrfs) keep any 64-bit
-// second count; such a time is held at the nearer end instead of overflowing.
+// Some file systems (tmpfs, btrfs) keep any 64-bit second count: such a time is held at
+// the nearer end of what FileTime shows instead of overflowing.
 constexpr std::int64_t EpochDifference = 11644473600LL; // 1601-01-01 to 1970-01-01, seconds
-constexpr std::int64_t LastFileSecond = 265046774399LL; // 9999-12-31 23:59:59 after 1601-01-01
 
 std::int64_t ticksFromStatx(const statx_timestamp& t)
 {
     const std::int64_t seconds = static_cast<std::int64_t>(t.tv_sec);
     if (seconds < -EpochDifference)
         return 0;
-    if (seconds > LastFileSecond - EpochDifference)
-        return LastFileSecond * 10000000LL + 9999999;
-    return (seconds + EpochDifference) * 10000000LL + t.tv_nsec / 100;
+    if (seconds > FileTime::LastSecond - EpochDifference)
+        return FileTime::MaxTicks;
+    return (seconds + EpochDifference) * FileTime::TicksPerSecond + t.tv_nsec / 100;
 }
 
 std::uint32_t attributesFromStatx(const struct statx& sx)
@@ -487,10 +485,6 @@ bool Folder::readAll(std::vector<DirEntry>& out)
 // ---- times ----------------------------------------------------------------------------------
 
 namespace {
-constexpr std::int64_t TicksPerSecond = 10000000LL;
-// 1601-01-01 to 1899-12-30, in seconds.
-constexpr std::int64_t SecondsFrom1601To1899 = 9435312000LL; // 109,205 days
-
 std::int64_t currentOffsetSeconds()
 {
     const std::time_t now = std::time(nullptr);
@@ -501,37 +495,8 @@ std::int64_t currentOffsetSeconds()
 } // namespace
 
 LocalTimeConverter::LocalTimeConverter()
-    : m_offsetTicks(currentOffsetSeconds() * TicksPerSecond)
+    : m_offsetTicks(currentOffsetSeconds() * FileTime::TicksPerSecond)
 {
-}
-
-namespace {
-// Local ticks of a file time, held within the times the program can show (see
-// ticksFromStatx) before and after the offset, so that no file time overflows here.
-std::int64_t localTicks(FileTime time, std::int64_t offsetTicks)
-{
-    constexpr std::int64_t MaxTicks = LastFileSecond * TicksPerSecond + (TicksPerSecond - 1);
-    const std::int64_t utc = std::clamp<std::int64_t>(time.ticks, 0, MaxTicks);
-    return std::clamp<std::int64_t>(utc + offsetTicks, 0, MaxTicks);
-}
-} // namespace
-
-DateTime LocalTimeConverter::toDateTime(FileTime time) const
-{
-    const std::int64_t local = localTicks(time, m_offsetTicks);
-    std::int64_t seconds = local / TicksPerSecond;
-    if (local % TicksPerSecond < 0)
-        --seconds;
-    return DateTime::fromMsecs((seconds - SecondsFrom1601To1899) * 1000);
-}
-
-CalendarTime LocalTimeConverter::toLocal(FileTime time) const
-{
-    const std::int64_t local = localTicks(time, m_offsetTicks);
-    std::int64_t ms = local / 10000;
-    if (local % 10000 < 0)
-        --ms;
-    return DateTime::fromMsecs(ms - SecondsFrom1601To1899 * 1000).calendar();
 }
 
 DateTime localNow()
@@ -747,7 +712,6 @@ std::optional<std::string> fromNativePath(std::string_view native)
 // ---- OutputFile ------------------------------------------------------------------------------
 
 namespace {
-constexpr std::size_t OutputBufferSize = 1 << 20;
 }
 
 OutputFile::~OutputFile()
@@ -777,17 +741,7 @@ IoStatus OutputFile::create(std::string_view path)
         return fromErrno(errno == ENOENT ? ENOTDIR : errno);
     ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     m_handle = fd;
-    m_buffer.reserve(OutputBufferSize);
-    return IoStatus::success();
-}
-
-IoStatus OutputFile::write(std::string_view bytes)
-{
-    if (m_handle < 0)
-        return IoStatus(IoCode::InvalidHandle);
-    m_buffer.append(bytes);
-    if (m_buffer.size() >= OutputBufferSize)
-        return flush();
+    m_buffer.reserve(BufferSize);
     return IoStatus::success();
 }
 

@@ -167,11 +167,6 @@ bool Folder::readAll(std::vector<DirEntry>& out)
 
 // ---- times ----------------------------------------------------------------------------------
 
-namespace {
-constexpr std::int64_t TicksPerSecond = 10000000LL;
-constexpr std::int64_t SecondsFrom1601To1899 = 9435312000LL; // 1601-01-01 to 1899-12-30
-} // namespace
-
 LocalTimeConverter::LocalTimeConverter()
 {
     // The offset FileTimeToLocalFileTime applies now: the bias in force at this moment,
@@ -181,24 +176,6 @@ LocalTimeConverter::LocalTimeConverter()
     FILETIME local;
     if (::FileTimeToLocalFileTime(&utc, &local))
         m_offsetTicks = ticksOf(local) - ticksOf(utc);
-}
-
-DateTime LocalTimeConverter::toDateTime(FileTime time) const
-{
-    const std::int64_t local = time.ticks + m_offsetTicks;
-    std::int64_t seconds = local / TicksPerSecond;
-    if (local % TicksPerSecond < 0)
-        --seconds;
-    return DateTime::fromMsecs((seconds - SecondsFrom1601To1899) * 1000);
-}
-
-CalendarTime LocalTimeConverter::toLocal(FileTime time) const
-{
-    const std::int64_t local = time.ticks + m_offsetTicks;
-    std::int64_t ms = local / 10000;
-    if (local % 10000 < 0)
-        --ms;
-    return DateTime::fromMsecs(ms - SecondsFrom1601To1899 * 1000).calendar();
 }
 
 DateTime localNow()
@@ -350,7 +327,6 @@ std::optional<std::string> fromNativePath(std::string_view native)
 // ---- OutputFile ------------------------------------------------------------------------------
 
 namespace {
-constexpr std::size_t OutputBufferSize = 1 << 20;
 
 HANDLE handleOf(std::intptr_t value)
 {
@@ -383,17 +359,7 @@ IoStatus OutputFile::create(std::string_view path)
     if (handle == INVALID_HANDLE_VALUE)
         return lastError();
     m_handle = reinterpret_cast<std::intptr_t>(handle);
-    m_buffer.reserve(OutputBufferSize);
-    return IoStatus::success();
-}
-
-IoStatus OutputFile::write(std::string_view bytes)
-{
-    if (m_handle == -1)
-        return IoStatus(IoCode::InvalidHandle);
-    m_buffer.append(bytes);
-    if (m_buffer.size() >= OutputBufferSize)
-        return flush();
+    m_buffer.reserve(BufferSize);
     return IoStatus::success();
 }
 
