@@ -1,5 +1,4 @@
 #include "RecordingSink.h"
-#include "WalkTreeSupport.h"
 
 #include "platform/Platform.h"
 #include "search/DirectoryWalk.h"
@@ -151,9 +150,7 @@ TEST_F(WalkTest, SizesAreFullSizesInTheUnitOfTheMoment)
         tree.makeFile(name);
         ASSERT_EQ(::truncate(tree.path(name).c_str(), size), 0);
     };
-    makeSized("five-million", 5000000);
     makeSized("big", (5LL << 30) + 1); // sparse: takes no room
-    makeSized("almost-k", 1023);
     tree.makeDir("folder");
 
     struct Case {
@@ -161,10 +158,9 @@ TEST_F(WalkTest, SizesAreFullSizesInTheUnitOfTheMoment)
         const char* name;
         const char* text;
     };
-    for (const Case& c :
-        { Case { SizeUnit::MBytes, "five-million", "4 MBytes" }, Case { SizeUnit::GBytes, "big", "5 GBytes" },
-            Case { SizeUnit::Bytes, "big", "5368709121 bytes" }, Case { SizeUnit::KBytes, "almost-k", "0 KBytes" },
-            Case { SizeUnit::KBytes, "folder", "0 KBytes" }, Case { SizeUnit::Bytes, "folder", "0 bytes" } }) {
+    // The texts of every unit are RowBuilderTest's; here the sizes the walk hands over.
+    for (const Case& c : { Case { SizeUnit::GBytes, "big", "5 GBytes" },
+             Case { SizeUnit::Bytes, "big", "5368709121 bytes" }, Case { SizeUnit::Bytes, "folder", "0 bytes" } }) {
         sink = {};
         criteria.setSizeUnit(c.unit);
         search("c:");
@@ -187,10 +183,9 @@ TEST_F(WalkTest, ThresholdIsStrictToTheSecondForWriteAndAccessTimes)
         std::int64_t thresholdMs; // relative to the compared time's whole second
         bool hit;
     };
-    for (const Case& c : { Case { TimeKind::Changing, 0, 0, false }, Case { TimeKind::Changing, 0, -1000, true },
-             Case { TimeKind::Changing, 0, -1, true }, Case { TimeKind::Changing, 999999999, 0, false },
-             Case { TimeKind::Changing, 0, 1000, false }, Case { TimeKind::Access, 0, 0, false },
-             Case { TimeKind::Access, 0, -1000, true }, Case { TimeKind::Access, 500000000, 0, false } }) {
+    // Whole seconds before, at and after are WalkOnEitherSystemTest's; here the parts of a second.
+    for (const Case& c : { Case { TimeKind::Changing, 0, -1, true }, Case { TimeKind::Changing, 999999999, 0, false },
+             Case { TimeKind::Access, 500000000, 0, false } }) {
         const timespec compared { base, c.nanoseconds };
         const timespec other { base - 5 * 365 * 86400, 0 };
         const timespec times[2]
@@ -226,9 +221,9 @@ TEST_F(WalkTest, AppearanceComparesCreationTimeForEveryOtherKindAndNoTimeTestTak
         bool hit;
         bool afterDate = true; // without it every entry is a hit, shown with its creation time
     };
-    for (const Case& c : { Case { 0, 0, false }, Case { 0, -1000, true }, Case { -1, -1000, true },
-             Case { 7, -1000, true }, Case { -1, 0, false }, Case { 1, -1000, false }, Case { 2, -1000, false },
-             Case { 1, 1000LL * 86400 * 365 * 7000, true, false } }) {
+    for (const Case& c :
+        { Case { 0, 0, false }, Case { 0, -1000, true }, Case { -1, -1000, true }, Case { 1, -1000, false },
+            Case { 2, -1000, false }, Case { 1, 1000LL * 86400 * 365 * 7000, true, false } }) {
         sink = {};
         criteria.setAfterDate(c.afterDate);
         criteria.setTimeKind(c.kind);
@@ -245,7 +240,8 @@ TEST_F(WalkTest, AppearanceComparesCreationTimeForEveryOtherKindAndNoTimeTestTak
 
 TEST_F(WalkTest, RusNamesKeepsOnlyNamesWithBasicCyrillicLetters)
 {
-    for (const char* name : { "Ё.txt", "ёЁ", "А.txt", "plain.txt", "ёжик", "\xC0\xE0" })
+    // Which names count is HasRusLettersTest's; here the rule applies to rows only.
+    for (const char* name : { "А.txt", "plain.txt" })
         tree.makeFile(name);
     tree.makeFile("Папка/inner.txt");
 
@@ -255,7 +251,7 @@ TEST_F(WalkTest, RusNamesKeepsOnlyNamesWithBasicCyrillicLetters)
     for (const auto& r : sink.rows)
         names.push_back(r.name);
     std::sort(names.begin(), names.end());
-    EXPECT_EQ(names, (std::vector<std::string> { "А.txt", "Папка", "ёжик" })); // byte order
+    EXPECT_EQ(names, (std::vector<std::string> { "А.txt", "Папка" }));
     EXPECT_EQ(sink.statuses.size(), 2u); // the folder is searched although its files fail
 }
 
@@ -263,7 +259,8 @@ TEST_F(WalkTest, RusNamesKeepsOnlyNamesWithBasicCyrillicLetters)
 
 TEST_F(WalkTest, ExclusionsSkipFoldersWithEverythingBelow)
 {
-    for (const char* f : { "temp/t.txt", "temp/sub/x.txt", "temporary/y.txt", "other/z.txt", "Папка/p.txt" })
+    // How an item matches a path is PathAllowedTest's; here what the walk skips.
+    for (const char* f : { "temp/t.txt", "temp/sub/x.txt", "temporary/y.txt", "other/z.txt" })
         tree.makeFile(f);
 
     struct Case {
@@ -275,10 +272,6 @@ TEST_F(WalkTest, ExclusionsSkipFoldersWithEverythingBelow)
     const std::vector<Case> cases = {
         { { "c:\\temp\\" }, "c:", { "c:\\temp|t.txt", "c:\\temp|sub", "c:\\temporary|y.txt" },
             { "c:\\temp\\sub|x.txt" } },
-        { { "C:\\TEMP" }, "c:", { "c:\\|temp", "c:\\|temporary", "c:\\other|z.txt" },
-            { "c:\\temp|t.txt", "c:\\temporary|y.txt" } },
-        { { "c:\\папка" }, "c:", { "c:\\Папка|p.txt" }, {} },
-        { { "c:\\Папка" }, "c:", { "c:\\|Папка" }, { "c:\\Папка|p.txt" } },
         { { "c:\\nothing", "C:\\OTHER" }, "c:\\other;c:\\temp", { "c:\\temp|t.txt" }, { "c:\\other|z.txt" } },
     };
     for (const Case& c : cases) {

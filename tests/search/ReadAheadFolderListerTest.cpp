@@ -3,7 +3,6 @@
 // same end, whatever the shape of the tree, the criteria, or the moment of a stop.
 
 #include "RecordingSink.h"
-#include "WalkTreeSupport.h"
 
 #include "search/ReadAheadFolderLister.h"
 #include "search/SearchCriteria.h"
@@ -14,12 +13,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <condition_variable>
 #include <functional>
 #include <future>
-#include <mutex>
-#include <random>
-#include <thread>
 
 namespace nuvero {
 namespace {
@@ -279,66 +274,6 @@ TEST_F(ReadAheadListerTest, AStopRequestEndsTheReadAhead)
     std::vector<platform::DirEntry> entries;
     EXPECT_TRUE(lister.list(paths[0], entries));
     EXPECT_EQ(entries.size(), 2u);
-}
-
-// ---- threads ------------------------------------------------------------------------------------
-
-// Rows as they come from the job's thread; the test's thread waits for a given count.
-class CountingSink : public RowSink {
-public:
-    void addRow(ResultRow&& row) override
-    {
-        std::lock_guard lock(m_mutex);
-        rows.push_back(std::string(row.pathText()) + "|" + row.name);
-        m_changed.notify_all();
-    }
-    void setStatus(const SharedText&) override { }
-    void finish(bool completed) override
-    {
-        std::lock_guard lock(m_mutex);
-        finished = completed;
-        m_changed.notify_all();
-    }
-    bool waitForRows(std::size_t count)
-    {
-        std::unique_lock lock(m_mutex);
-        return m_changed.wait_for(lock, 20s, [&] { return rows.size() >= count || finished.has_value(); });
-    }
-
-    std::vector<std::string> rows;
-    std::optional<bool> finished;
-
-private:
-    std::mutex m_mutex;
-    std::condition_variable m_changed;
-};
-
-TEST_F(ReadAheadTest, StopRequestsFromAnotherThreadAtRandomPoints)
-{
-    for (int d = 0; d < 40; ++d) {
-        for (int f = 0; f < 15; ++f)
-            tree.makeFile("d" + std::to_string(d) + "/s" + std::to_string(d % 3) + "/f" + std::to_string(f));
-    }
-    const auto expected = test::expectedWalk(tree.root(), "c:\\");
-    std::mt19937 random(7);
-    for (int round = 0; round < 30; ++round) {
-        const std::size_t stopAfter = random() % (expected.rows.size() + 1);
-        CountingSink sink;
-        std::atomic<bool> stop { false };
-        SearchJob job(criteria, sink, stop);
-        job.setThreads(2 + round % 3);
-        auto done = std::async(std::launch::async, [&] { return job.run("c:", "*.*"); });
-        ASSERT_TRUE(sink.waitForRows(stopAfter));
-        stop = true;
-        ASSERT_EQ(done.wait_for(20s), std::future_status::ready) << "the job did not end after the stop";
-        const bool completed = done.get();
-        ASSERT_LE(sink.rows.size(), expected.rows.size());
-        EXPECT_TRUE(std::equal(sink.rows.begin(), sink.rows.end(), expected.rows.begin())) << "round " << round;
-        EXPECT_EQ(sink.finished, std::optional<bool>(completed));
-        if (completed) {
-            EXPECT_EQ(sink.rows.size(), expected.rows.size());
-        }
-    }
 }
 
 TEST_F(ReadAheadListerTest, DestroyedWhileReadingAhead)

@@ -11,7 +11,6 @@
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
-#include <random>
 #include <stdexcept>
 
 // Qt is not built with ThreadSanitizer: a QThread that has ended wakes its waiters through
@@ -132,38 +131,6 @@ TEST_F(SearchThreadTest, DeliversEveryRowInOrderThenFinished)
         job.StopRequested = true;
         EXPECT_TRUE(job.wait(QDeadlineTimer(20000)));
         EXPECT_TRUE(queue.take().empty());
-    }
-}
-
-TEST_F(SearchThreadTest, StopAtRandomPointsEndsWithoutFinished)
-{
-    std::mt19937 random(20240601);
-    for (int round = 0; round < 25; ++round) {
-        const std::size_t stopAfter = round < 5 ? 0 : random() % (expected.rows.size() + 1);
-        RowQueue queue(1 + random() % 50, std::chrono::milliseconds(random() % 3));
-        FakeWindow window(queue);
-        SearchThread job(criteria, queue);
-        job.Roots = "c:;c:\\d1";
-        job.Mask = "*.*";
-        job.start();
-        if (stopAfter == 0) {
-            job.StopRequested = true;
-        } else {
-            while (window.rows.size() < stopAfter && !window.finished)
-                ASSERT_TRUE(window.pump());
-            job.StopRequested = true;
-        }
-        ASSERT_TRUE(job.wait(QDeadlineTimer(20000)));
-        window.apply(queue.take());
-        // Rows are always the walk's own order up to where it stopped.
-        std::vector<std::string> full = expected.rows;
-        const auto second = test::expectedWalk(tree.path("d1"), "c:\\d1");
-        full.insert(full.end(), second.rows.begin(), second.rows.end());
-        ASSERT_LE(window.rows.size(), full.size());
-        EXPECT_TRUE(std::equal(window.rows.begin(), window.rows.end(), full.begin())) << "round " << round;
-        if (window.finished) {
-            EXPECT_EQ(window.rows.size(), full.size()) << "finished only after every row";
-        }
     }
 }
 
