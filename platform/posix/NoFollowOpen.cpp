@@ -23,6 +23,19 @@ constexpr int PathOnly = O_PATH | O_DIRECTORY | O_CLOEXEC;
 // refuses it); every later open then goes one component at a time.
 std::atomic<bool> g_noOpenat2 { false };
 
+// One step of a pieced open: the folder opened before (`current`, unless it is the
+// caller's `base`) is closed, keeping the errno of the open that made `next`. Returns
+// whether to go on from `next`.
+bool stepTo(int& current, int base, int next, bool last)
+{
+    const int saved = errno;
+    if (current != base)
+        ::close(current);
+    errno = saved;
+    current = next;
+    return next >= 0 && !last;
+}
+
 int openat2NoLinks(int dirFd, const std::string& path, int flags)
 {
 #ifdef SYS_openat2
@@ -46,13 +59,8 @@ int openat2NoLinks(int dirFd, const std::string& path, int flags)
             end = path.size();
         const std::string part = path.substr(pos, end - pos);
         const int next = ::openat(current, part.c_str(), (last ? flags : PathOnly) | O_NOFOLLOW);
-        const int saved = errno;
-        if (current != dirFd)
-            ::close(current);
-        errno = saved;
-        if (next < 0 || last)
+        if (!stepTo(current, dirFd, next, last))
             return next;
-        current = next;
         pos = end + 1;
     }
 }
@@ -80,13 +88,8 @@ int openNoFollow(int baseFd, std::string_view relative, int flags)
         const bool last = end == relative.size();
         if (end != std::string_view::npos)
             next = openat2NoLinks(current, std::string(relative.substr(pos, end - pos)), last ? flags : PathOnly);
-        const int saved = errno;
-        if (current != baseFd)
-            ::close(current);
-        errno = saved;
-        if (next < 0 || last)
+        if (!stepTo(current, baseFd, next, last))
             return next;
-        current = next;
         pos = end + 1;
     }
 }

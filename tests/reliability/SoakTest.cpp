@@ -13,6 +13,7 @@
 #include "search/RowQueue.h"
 #include "search/SearchCriteria.h"
 #include "search/SearchThread.h"
+#include "support/QueueWindow.h"
 #include "support/TempTree.h"
 #include "support/TestDrives.h"
 
@@ -195,58 +196,6 @@ private:
     RowQueue& m_queue;
 };
 
-// The window's side: woken by the queue, takes batches in order, as TForm1 drains them.
-class Window {
-public:
-    explicit Window(RowQueue& queue)
-        : m_queue(queue)
-    {
-        m_queue.setNotify([this] {
-            std::lock_guard lock(m_mutex);
-            m_notified = true;
-            m_wake.notify_one();
-        });
-    }
-
-    // The worker's last notify happens under m_mutex. Taking it once more before the
-    // condition variable goes orders that notify before the destruction also for
-    // ThreadSanitizer, which cannot see the join inside Qt's (uninstrumented) QThread::wait.
-    ~Window() { std::lock_guard lock(m_mutex); }
-    Window(const Window&) = delete;
-    Window& operator=(const Window&) = delete;
-
-    // Waits for a hand-over and takes it; false after the timeout.
-    bool pump(std::chrono::milliseconds timeout)
-    {
-        {
-            std::unique_lock lock(m_mutex);
-            if (!m_wake.wait_for(lock, timeout, [&] { return m_notified; }))
-                return false;
-            m_notified = false;
-        }
-        take();
-        return true;
-    }
-
-    void take()
-    {
-        RowQueue::Batch batch = m_queue.take();
-        EXPECT_FALSE(finished && !batch.empty()) << "nothing may come after finished";
-        for (const ResultRow& row : batch.rows)
-            rows.push_back(std::string(row.pathText()) + "|" + row.name);
-        finished = finished || batch.finished;
-    }
-
-    std::vector<std::string> rows;
-    bool finished = false;
-
-private:
-    RowQueue& m_queue;
-    std::mutex m_mutex;
-    std::condition_variable m_wake;
-    bool m_notified = false;
-};
-
 TEST(SoakTest, SearchesStartedAndStoppedAtRandomOverAChangingTree)
 {
     test::TempTree tree;
@@ -294,7 +243,7 @@ TEST(SoakTest, SearchesStartedAndStoppedAtRandomOverAChangingTree)
         ++searches;
         RowQueue queue(1 + random() % 64, std::chrono::milliseconds(random() % 3));
         WitnessSink witness(queue);
-        Window window(queue);
+        test::QueueWindow window(queue);
         SearchThread job(criteria, witness);
         job.Roots = rootsChoices[random() % std::size(rootsChoices)];
         job.Mask = random() % 4 ? "*.*" : "*.txt";
@@ -328,6 +277,7 @@ TEST(SoakTest, SearchesStartedAndStoppedAtRandomOverAChangingTree)
         }
         ASSERT_TRUE(job.wait(QDeadlineTimer(60000))) << "the worker did not end (search " << searches << ")";
         window.take();
+        EXPECT_FALSE(window.afterFinished) << "nothing may come after finished (search " << searches << ")";
 
         // The window's rows are the first of the worker's, all of them when it finished.
         ASSERT_LE(window.rows.size(), witness.found.size());

@@ -3,6 +3,7 @@
 #include "search/RowQueue.h"
 #include "search/SearchCriteria.h"
 #include "search/SearchThread.h"
+#include "support/QueueWindow.h"
 #include "support/TempTree.h"
 #include "support/TestDrives.h"
 
@@ -26,64 +27,6 @@ namespace nuvero {
 namespace {
 
 using namespace std::chrono_literals;
-
-// Stands in for the window's thread: woken by the queue's notify callback, takes batches
-// and applies them in order.
-class FakeWindow {
-public:
-    explicit FakeWindow(RowQueue& queue)
-        : m_queue(queue)
-    {
-        m_queue.setNotify([this] {
-            std::lock_guard lock(m_mutex);
-            ++m_notifications;
-            m_notified = true;
-            m_wake.notify_one();
-        });
-    }
-
-    // Waits for a notification and applies what the queue holds; false after the timeout.
-    bool pump(std::chrono::milliseconds timeout = 20s)
-    {
-        {
-            std::unique_lock lock(m_mutex);
-            if (!m_wake.wait_for(lock, timeout, [&] { return m_notified; }))
-                return false;
-            m_notified = false;
-        }
-        apply(m_queue.take());
-        return true;
-    }
-
-    void apply(RowQueue::Batch batch)
-    {
-        if (batch.empty())
-            return;
-        EXPECT_FALSE(finished) << "nothing may come after finished";
-        for (auto& row : batch.rows)
-            rows.push_back(std::string(row.pathText()) + "|" + row.name);
-        if (batch.status)
-            status = *batch.status;
-        finished = finished || batch.finished;
-    }
-
-    int notifications()
-    {
-        std::lock_guard lock(m_mutex);
-        return m_notifications;
-    }
-
-    std::vector<std::string> rows;
-    std::string status;
-    bool finished = false;
-
-private:
-    RowQueue& m_queue;
-    std::mutex m_mutex;
-    std::condition_variable m_wake;
-    bool m_notified = false;
-    int m_notifications = 0;
-};
 
 class SearchThreadTest : public ::testing::Test {
 protected:
@@ -114,7 +57,7 @@ TEST_F(SearchThreadTest, DeliversEveryRowInOrderThenFinished)
 {
     for (std::size_t batchRows : { std::size_t { 1000 }, std::size_t { 7 } }) {
         RowQueue queue(batchRows, std::chrono::milliseconds(1));
-        FakeWindow window(queue);
+        test::QueueWindow window(queue);
         SearchThread job(criteria, queue);
         job.Roots = "c:";
         job.Mask = "*.*";
@@ -122,7 +65,8 @@ TEST_F(SearchThreadTest, DeliversEveryRowInOrderThenFinished)
         while (!window.finished)
             ASSERT_TRUE(window.pump()) << "no notification within the timeout";
         ASSERT_TRUE(job.wait(QDeadlineTimer(20000)));
-        window.apply(queue.take());
+        window.take();
+        EXPECT_FALSE(window.afterFinished) << "nothing may come after finished";
         EXPECT_EQ(window.rows, expected.rows);
         EXPECT_EQ(window.status, expected.folders.back());
         EXPECT_GE(window.notifications(), 1);
