@@ -62,7 +62,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         expected = expected && !excludes(item, path);
     check(WalkRules::PathAllowed(path, items) == expected);
     // No item excludes nothing; an empty item and the path itself exclude it.
-    check(WalkRules::PathAllowed(path, {}));
+    check(WalkRules::PathAllowed(path, SearchCriteria::Exclusions {}));
     check(!WalkRules::PathAllowed(path, { "" }));
     check(!WalkRules::PathAllowed(path, { std::string(path) }));
 
