@@ -2,8 +2,8 @@
 // and the "Rus names" test on names: any bytes on both sides.
 #include "fuzz/FuzzInput.h"
 #include "platform/Utf8.h"
-#include "search/DirectoryWalk.h"
 #include "search/SearchCriteria.h"
+#include "search/WalkRules.h"
 
 #include <cstdlib>
 #include <string>
@@ -60,11 +60,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     bool expected = true;
     for (const std::string& item : items)
         expected = expected && !excludes(item, path);
-    check(DirectoryWalk::PathAllowed(path, items) == expected);
+    check(WalkRules::PathAllowed(path, items) == expected);
     // No item excludes nothing; an empty item and the path itself exclude it.
-    check(DirectoryWalk::PathAllowed(path, {}));
-    check(!DirectoryWalk::PathAllowed(path, { "" }));
-    check(!DirectoryWalk::PathAllowed(path, { std::string(path) }));
+    check(WalkRules::PathAllowed(path, SearchCriteria::Exclusions {}));
+    check(!WalkRules::PathAllowed(path, { "" }));
+    check(!WalkRules::PathAllowed(path, { std::string(path) }));
 
     // "Rus names": a character from U+0410 to U+044F.
     bool russian = false;
@@ -73,6 +73,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         russian = russian || (c.valid && c.code >= 0x410 && c.code <= 0x44F);
         pos += c.length;
     }
-    check(DirectoryWalk::HasRusLetters(path) == russian);
+    check(WalkRules::HasRusLetters(path) == russian);
     return 0;
 }

@@ -3,10 +3,10 @@
 // inside the drive it names, never follows the link in the tree, and ends.
 #include "fuzz/FuzzInput.h"
 #include "platform/Platform.h"
-#include "search/DirectoryWalk.h"
 #include "search/RowSink.h"
 #include "search/SearchCriteria.h"
 #include "search/SearchJob.h"
+#include "search/WalkRules.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -97,7 +97,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     // Splitting: one root more than there are ";", none holding one, joined back they give
     // the text.
-    const std::vector<std::string> pieces = SearchJob::splitRoots(roots);
+    const std::vector<std::string> pieces = WalkRules::splitRoots(roots);
     check(pieces.size() == static_cast<std::size_t>(std::count(roots.begin(), roots.end(), ';')) + 1);
     std::string joined;
     for (std::size_t i = 0; i < pieces.size(); ++i) {
@@ -111,9 +111,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // Completing a root only ever adds the one separator of a bare drive name, and a
     // joined path never doubles the separator its folder ends with.
     for (const std::string& root : pieces) {
-        const std::string folder = DirectoryWalk::rootFolder(root);
+        const std::string folder = WalkRules::rootFolder(root);
         check(folder == root || folder == root + "\\");
-        const std::string child = DirectoryWalk::joinPath(folder, "n");
+        const std::string child = WalkRules::joinPath(folder, "n");
         check(child.size() == folder.size() + (folder.empty() || folder.back() != '\\' ? 2 : 1));
     }
 

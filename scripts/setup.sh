@@ -9,6 +9,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-dev
   xvfb xauth
+  bfs  # the walk benchmark's reference (bench/search/walk_bench.sh)
 )
 if [ "${NUVERO_SETUP_EXTRA:-}" != "" ]; then
   # shellcheck disable=SC2206

@@ -1,37 +1,10 @@
 #include "search/DirectoryWalk.h"
 
-#include "platform/Utf8.h"
 #include "search/RowBuilder.h"
 
 #include <utility>
 
 namespace nuvero {
-
-namespace {
-
-constexpr char foldAscii(char c)
-{
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + ('a' - 'A')) : c;
-}
-
-constexpr bool isContinuationByte(char c)
-{
-    return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
-}
-
-constexpr bool isDotName(std::string_view name)
-{
-    return !name.empty() && name.front() == '.';
-}
-
-// Entries with any attribute flag of 256 or above (reparse points, compressed, encrypted,
-// ...) never become rows.
-constexpr bool hasOnlyLowFlags(std::uint32_t attributes)
-{
-    return (attributes & 0xFFu) == attributes;
-}
-
-} // namespace
 
 DirectoryWalk::DirectoryWalk(const SearchCriteria& criteria, RowSink& sink, const std::atomic<bool>& stopRequested,
     std::string mask, FolderLister* lister)
@@ -49,104 +22,17 @@ DirectoryWalk::~DirectoryWalk()
     dropQueue();
 }
 
-std::string DirectoryWalk::rootFolder(std::string_view root)
-{
-    std::string folder(root);
-    if (!root.empty() && root.back() == ':' && utf8::countChars(root) == 2)
-        folder.push_back('\\');
-    return folder;
-}
-
-std::string DirectoryWalk::joinPath(std::string_view dir, std::string_view name)
-{
-    std::string path;
-    path.reserve(dir.size() + 1 + name.size());
-    path.append(dir);
-    if (dir.empty() || dir.back() != '\\')
-        path.push_back('\\');
-    path.append(name);
-    return path;
-}
-
-bool DirectoryWalk::HasRusLetters(std::string_view name)
-{
-    for (std::size_t pos = 0; pos < name.size();) {
-        if (static_cast<unsigned char>(name[pos]) < 0x80) {
-            ++pos;
-            continue;
-        }
-        const utf8::Char c = utf8::decode(name, pos);
-        if (c.valid && c.code >= 0x0410 && c.code <= 0x044F)
-            return true;
-        pos += c.length;
-    }
-    return false;
-}
-
-std::string DirectoryWalk::foldItem(std::string_view item)
-{
-    std::string folded(item);
-    for (char& c : folded)
-        c = foldAscii(c);
-    return folded;
-}
-
-bool DirectoryWalk::matchesFolded(std::string_view path, std::string_view item)
-{
-    if (item.size() > path.size())
-        return false;
-    for (std::size_t i = 0; i < item.size(); ++i) {
-        if (foldAscii(path[i]) != item[i])
-            return false;
-    }
-    // The path is cut by characters: an item that ends inside what is one longer character
-    // of the path (only possible with an item ending in a broken sequence) is no prefix.
-    if (item.size() < path.size() && isContinuationByte(path[item.size()])) {
-        std::size_t pos = 0;
-        while (pos < item.size())
-            pos += utf8::decode(path, pos).length;
-        return pos == item.size();
-    }
-    return true;
-}
-
-bool DirectoryWalk::PathAllowed(std::string_view path, const SearchCriteria::Exclusions& items)
-{
-    bool allowed = true;
-    for (const std::string& item : items) {
-        if (matchesFolded(path, foldItem(item)))
-            allowed = false;
-    }
-    return allowed;
-}
-
-void DirectoryWalk::refreshExclusions()
-{
-    std::shared_ptr<const SearchCriteria::Exclusions> current = m_criteria.exclusions();
-    if (current == m_exclusions)
-        return;
-    m_exclusions = std::move(current);
-    m_foldedExclusions.clear();
-    if (m_exclusions) {
-        for (const std::string& item : *m_exclusions)
-            m_foldedExclusions.push_back(foldItem(item));
-    }
-}
-
 bool DirectoryWalk::PathAllowed(std::string_view path)
 {
-    refreshExclusions();
-    // Every item is tested, whatever the earlier ones gave.
-    bool allowed = true;
-    for (const std::string& item : m_foldedExclusions) {
-        if (matchesFolded(path, item))
-            allowed = false;
-    }
-    return allowed;
+    return m_rules.PathAllowed(path, m_criteria.exclusions());
 }
 
 void DirectoryWalk::enqueue(std::string path)
 {
+    // An excluded folder never reaches the queue, so the lister never hears of it and no
+    // read-ahead thread opens it.
+    if (!PathAllowed(path))
+        return;
     m_queue.push_back(makeSharedText(std::move(path)));
     m_lister.queued(m_queue.back());
 }
@@ -161,7 +47,7 @@ void DirectoryWalk::dropQueue()
 bool DirectoryWalk::SearchRoot(std::string_view root)
 {
     dropQueue();
-    enqueue(rootFolder(root));
+    enqueue(WalkRules::rootFolder(root));
     while (!m_queue.empty()) {
         if (stopRequested()) {
             dropQueue();
@@ -179,8 +65,8 @@ bool DirectoryWalk::SearchRoot(std::string_view root)
 
 bool DirectoryWalk::ScanFolder(const SharedText& dir)
 {
-    // A folder that cannot be entered and an excluded folder are both skipped silently with
-    // everything below them; testing the exclusions first spares opening excluded folders.
+    // The exclusion list may have changed since the folder was queued. A folder that cannot
+    // be entered and an excluded folder are both skipped silently with everything below them.
     if (!PathAllowed(*dir)) {
         m_lister.skip(dir);
         return true;
@@ -192,17 +78,7 @@ bool DirectoryWalk::ScanFolder(const SharedText& dir)
 
     if (!SearchFolder(dir))
         return false;
-
-    // Subfolders are queued whether or not they matched the mask or any criterion. A
-    // folder that is a link (a reparse point: a Windows junction or folder link) is never
-    // entered, so a link that points above itself cannot make the walk endless.
-    for (const platform::DirEntry& entry : m_entries) {
-        if (stopRequested())
-            return false;
-        if (entry.isDirectory() && (entry.attributes & platform::Attr::ReparsePoint) == 0 && !isDotName(entry.name))
-            enqueue(joinPath(*dir, entry.name));
-    }
-    return true;
+    return queueSubfolders(dir);
 }
 
 bool DirectoryWalk::SearchFolder(const SharedText& dir)
@@ -213,10 +89,22 @@ bool DirectoryWalk::SearchFolder(const SharedText& dir)
         // not part of this pass at all.
         if (!m_maskMatchesAll && !platform::wildcardMatch(m_mask, entry.name))
             continue;
-        if (hasOnlyLowFlags(entry.attributes) && !isDotName(entry.name))
+        if (WalkRules::mayBeRow(entry))
             considerEntry(dir, entry);
         if (stopRequested())
             return false;
+    }
+    return true;
+}
+
+bool DirectoryWalk::queueSubfolders(const SharedText& dir)
+{
+    // Subfolders are queued whether or not they matched the mask or any criterion.
+    for (const platform::DirEntry& entry : m_entries) {
+        if (stopRequested())
+            return false;
+        if (WalkRules::isWalkedFolder(entry))
+            enqueue(WalkRules::joinPath(*dir, entry.name));
     }
     return true;
 }
@@ -235,7 +123,7 @@ void DirectoryWalk::considerEntry(const SharedText& dir, const platform::DirEntr
     const DateTime moment = m_timeConverter.toDateTime(fileTime);
     if (afterDate && !(moment > m_criteria.threshold()))
         return;
-    if (m_criteria.rusNames() && !HasRusLetters(entry.name))
+    if (m_criteria.rusNames() && !WalkRules::HasRusLetters(entry.name))
         return;
     m_sink.addRow(makeRow(dir, entry, moment, m_criteria.sizeUnit()));
     ++m_stats.rows;

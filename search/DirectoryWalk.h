@@ -7,11 +7,11 @@
 #include "search/ResultRow.h"
 #include "search/RowSink.h"
 #include "search/SearchCriteria.h"
+#include "search/WalkRules.h"
 
 #include <atomic>
 #include <cstdint>
 #include <deque>
-#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -23,13 +23,18 @@ namespace nuvero {
 // For each root: the root folder, then its subfolders in listing order, then theirs grouped
 // by parent, and so on (a first-in first-out queue without a size limit). Each folder is
 // entered (opened, never made the working directory) and read once; the mask pass turns
-// matching entries into rows, the subfolder pass queues the folders below it.
+// matching entries into rows, the subfolder pass queues the folders below it. What counts
+// (exclusions, which entries are rows or walked into, "Rus names", paths) is WalkRules'.
+//
+// The exclusions are tested before a folder is queued, so that an excluded folder is never
+// handed to the lister and no read-ahead opens it (an excluded slow or hung mount is not
+// touched at all), and again when the folder's turn comes, against the list as it stands
+// then. Each test reads the list's current immutable snapshot.
 //
 // Criteria are read live from SearchCriteria: "After date:", the time kind, the threshold
-// and "Rus names" for every entry, the size unit for every hit, the exclusion list once for
-// every folder. The stop request is polled before each queued folder, before each entry of
-// the subfolder pass and after each entry of the mask pass; a walk that sees it returns
-// false at once and adds nothing more.
+// and "Rus names" for every entry, the size unit for every hit. The stop request is polled
+// before each queued folder, before each entry of the subfolder pass and after each entry
+// of the mask pass; a walk that sees it returns false at once and adds nothing more.
 class DirectoryWalk {
 public:
     struct Stats {
@@ -52,32 +57,17 @@ public:
 
     // Exclusion test of a folder path against the exclusion list as it stands now.
     bool PathAllowed(std::string_view path);
-    // The same test against a given list: false when any item, folded to lower case in the
-    // letters A-Z only, equals the path folded the same way and cut to the item's length.
-    // An empty item excludes every path.
-    static bool PathAllowed(std::string_view path, const SearchCriteria::Exclusions& items);
-
-    // "Rus names": true when the name holds a character from U+0410 to U+044F (the basic
-    // Cyrillic letters; Ё and ё do not count). Bytes that are not UTF-8 count as no letter.
-    static bool HasRusLetters(std::string_view name);
-
-    // The root folder of a root as typed: "c:" becomes "c:\", anything else stays as it is.
-    static std::string rootFolder(std::string_view root);
-    // dir, "\" and name, without doubling a separator that dir ends with.
-    static std::string joinPath(std::string_view dir, std::string_view name);
 
     const Stats& stats() const { return m_stats; }
 
 private:
     void enqueue(std::string path);
+    bool queueSubfolders(const SharedText& dir);
     void dropQueue();
     bool ScanFolder(const SharedText& dir);
     bool SearchFolder(const SharedText& dir);
     void considerEntry(const SharedText& dir, const platform::DirEntry& entry);
     bool stopRequested() const { return m_stopRequested.load(std::memory_order_relaxed); }
-    void refreshExclusions();
-    static bool matchesFolded(std::string_view path, std::string_view foldedItem);
-    static std::string foldItem(std::string_view item);
 
     const SearchCriteria& m_criteria;
     RowSink& m_sink;
@@ -92,8 +82,7 @@ private:
     std::deque<SharedText> m_queue;
     std::vector<platform::DirEntry> m_entries; // the listing of the folder being scanned
 
-    std::shared_ptr<const SearchCriteria::Exclusions> m_exclusions;
-    std::vector<std::string> m_foldedExclusions; // folded once for every new snapshot
+    WalkRules m_rules; // keeps the folded items of the last exclusion snapshot
 
     Stats m_stats;
 };

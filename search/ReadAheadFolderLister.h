@@ -32,7 +32,8 @@ namespace nuvero {
 // listings waiting to be taken hold fewer than `Limits::entries` entries, so memory stays
 // small however wide the tree. When the walk asks for a folder no one has started, it reads
 // the folder itself; when a read-ahead thread is still reading it, the worker reads the next
-// folder of the window meanwhile rather than idle. A skipped (excluded) folder is never
+// folder of the window meanwhile rather than idle. Excluded folders are never queued, so
+// never read here; a folder skipped because it was excluded after it was queued is never
 // waited for, and a listing finished after its folder was skipped or dropped is thrown away.
 // A stop request (checked before every folder) or a dropped queue ends the read-ahead at the
 // end of the folder in hand.

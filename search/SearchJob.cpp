@@ -1,5 +1,7 @@
 #include "search/SearchJob.h"
 
+#include "search/WalkRules.h"
+
 #include <optional>
 
 namespace nuvero {
@@ -11,25 +13,6 @@ SearchJob::SearchJob(
     , m_stopRequested(stopRequested)
     , m_lister(lister)
 {
-}
-
-std::vector<std::string> SearchJob::splitRoots(std::string_view roots)
-{
-    // Every ";" closes a root, and the end of the text closes the last one (as if a ";"
-    // were appended). One byte at a time is enough: the byte of ";" never occurs inside
-    // another character's UTF-8 bytes.
-    std::vector<std::string> pieces;
-    std::string root;
-    for (const char c : roots) {
-        if (c != ';') {
-            root.push_back(c);
-            continue;
-        }
-        pieces.push_back(std::move(root));
-        root.clear();
-    }
-    pieces.push_back(std::move(root));
-    return pieces;
 }
 
 bool SearchJob::run(const std::string& roots, const std::string& mask)
@@ -57,7 +40,7 @@ bool SearchJob::walkRoots(const std::string& roots, const std::string& mask, Fol
     // Roots are walked in the order written; nothing is trimmed, and an empty piece (";;",
     // or the ";" that ends the drive list) is walked too and yields nothing.
     DirectoryWalk walk(m_criteria, m_sink, m_stopRequested, mask, lister);
-    for (const std::string& root : splitRoots(roots)) {
+    for (const std::string& root : WalkRules::splitRoots(roots)) {
         const bool walked = walk.SearchRoot(root);
         m_stats = walk.stats();
         if (!walked)

@@ -8,8 +8,6 @@
 
 #include <atomic>
 #include <string>
-#include <string_view>
-#include <vector>
 
 namespace nuvero {
 
@@ -36,11 +34,6 @@ public:
     // returns false, with no other effect after the poll that saw it. Errors propagate.
     // Read-ahead threads of the run have ended before sink.finish() is called.
     bool run(const std::string& roots, const std::string& mask);
-
-    // The roots of a roots text, in the order written: the text with ";" appended, cut
-    // at every ";". Nothing is trimmed; an empty piece (";;", or the ";" that ends the
-    // drive list) is a root too, one that yields nothing. "" gives one empty root.
-    static std::vector<std::string> splitRoots(std::string_view roots);
 
     // Figures of the last run; those of the read-ahead stay zero when it had none.
     const DirectoryWalk::Stats& stats() const { return m_stats; }

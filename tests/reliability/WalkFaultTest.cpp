@@ -10,9 +10,9 @@
 #include "results/RowVector.h"
 #include "results/ScriptedUi.h"
 #include "search/DirectFolderLister.h"
-#include "search/DirectoryWalk.h"
 #include "search/SearchCriteria.h"
 #include "search/SearchJob.h"
+#include "search/WalkRules.h"
 #include "support/TempTree.h"
 #include "support/TestDrives.h"
 
@@ -261,7 +261,7 @@ TEST_F(WalkFaultTest, AChainTwoThousandDeepIsWalkedAndItsBottomFileServed)
     EXPECT_TRUE(search("c:\\chain"));
     ASSERT_EQ(sink.rows.size(), static_cast<std::size_t>(Depth + 1));
     for (std::size_t i = 1; i < sink.rows.size(); ++i)
-        ASSERT_EQ(sink.rows[i].pathText(), DirectoryWalk::joinPath(sink.rows[i - 1].pathText(), sink.rows[i - 1].name));
+        ASSERT_EQ(sink.rows[i].pathText(), WalkRules::joinPath(sink.rows[i - 1].pathText(), sink.rows[i - 1].name));
     const ResultRow& bottom = sink.rows.back();
     EXPECT_EQ(bottom.name, "Файл.txt");
     EXPECT_GT(bottom.fullPath().size(), static_cast<std::size_t>(5 * PATH_MAX));

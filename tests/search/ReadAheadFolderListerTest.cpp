@@ -176,6 +176,61 @@ TEST_F(ReadAheadTest, StopAtEveryRowEndsWhereTheWalkAloneEnds)
     }
 }
 
+// A read-ahead lister that records which folders the walk hands it and asks it for, and
+// lets a test act the moment a folder is queued.
+class RecordingReadAhead : public ReadAheadFolderLister {
+public:
+    using ReadAheadFolderLister::ReadAheadFolderLister;
+
+    std::vector<std::string> queuedPaths;
+    std::vector<std::string> listedPaths;
+    std::function<void(const std::string&)> onQueued;
+
+    void queued(const SharedText& path) override
+    {
+        queuedPaths.push_back(*path);
+        if (onQueued)
+            onQueued(*path);
+        ReadAheadFolderLister::queued(path);
+    }
+    bool list(const SharedText& path, std::vector<platform::DirEntry>& out) override
+    {
+        listedPaths.push_back(*path);
+        return ReadAheadFolderLister::list(path, out);
+    }
+};
+
+TEST_F(ReadAheadTest, ExcludedFoldersAreNeverHandedToTheReadAhead)
+{
+    for (const char* f : { "keep/a", "keep/mount/b", "mount/c", "late/d", "late/e/f" })
+        tree.makeFile(f);
+    // Excluded before the search: never queued, so no read-ahead thread can open them. "late"
+    // is excluded only once it is queued: the walk still passes over it when its turn comes.
+    const SearchCriteria::Exclusions before { "C:\\MOUNT", "c:\\keep\\mount" };
+    criteria.setExclusions(before);
+    std::atomic<bool> stop { false };
+    RecordingReadAhead lister(&stop, SearchJob::DefaultThreads - 1);
+    lister.onQueued = [&](const std::string& path) {
+        if (path == "c:\\late") {
+            SearchCriteria::Exclusions more = before;
+            more.push_back("c:\\late");
+            criteria.setExclusions(std::move(more));
+        }
+    };
+    RecordingSink sink;
+    ASSERT_TRUE(SearchJob(criteria, sink, stop, &lister).run("c:;c:\\mount", "*.*"));
+
+    const auto sorted = [](std::vector<std::string> v) {
+        std::sort(v.begin(), v.end());
+        return v;
+    };
+    using Paths = std::vector<std::string>;
+    EXPECT_EQ(sorted(lister.queuedPaths), (Paths { "c:\\", "c:\\keep", "c:\\late" }));
+    EXPECT_EQ(sorted(lister.listedPaths), (Paths { "c:\\", "c:\\keep" }));
+    EXPECT_EQ(
+        sorted(sink.rowKeys()), (Paths { "c:\\keep|a", "c:\\keep|mount", "c:\\|keep", "c:\\|late", "c:\\|mount" }));
+}
+
 // ---- the lister on its own ---------------------------------------------------------------------
 
 class ReadAheadListerTest : public ReadAheadTest {

@@ -1,7 +1,8 @@
+#include "search/WalkRules.h"
+
 #include "search/DirectoryWalk.h"
 #include "search/FolderLister.h"
 #include "search/RowSink.h"
-#include "search/SearchJob.h"
 
 #include <atomic>
 #include <map>
@@ -22,7 +23,7 @@ class PathAllowedTest : public ::testing::TestWithParam<ExclusionCase> { };
 TEST_P(PathAllowedTest, FoldsAsciiLettersAndComparesPrefixes)
 {
     const ExclusionCase& c = GetParam();
-    EXPECT_EQ(DirectoryWalk::PathAllowed(c.path, c.items), c.allowed) << c.path;
+    EXPECT_EQ(WalkRules::PathAllowed(c.path, c.items), c.allowed) << c.path;
 }
 
 INSTANTIATE_TEST_SUITE_P(Items, PathAllowedTest,
@@ -57,7 +58,7 @@ class HasRusLettersTest : public ::testing::TestWithParam<RusCase> { };
 
 TEST_P(HasRusLettersTest, CountsOnlyBasicCyrillicLetters)
 {
-    EXPECT_EQ(DirectoryWalk::HasRusLetters(GetParam().name), GetParam().rus) << GetParam().name;
+    EXPECT_EQ(WalkRules::HasRusLetters(GetParam().name), GetParam().rus) << GetParam().name;
 }
 
 INSTANTIATE_TEST_SUITE_P(Names, HasRusLettersTest,
@@ -71,32 +72,25 @@ INSTANTIATE_TEST_SUITE_P(Names, HasRusLettersTest,
 
 TEST(RootFolderTest, CompletesOnlyBareDriveNames)
 {
-    EXPECT_EQ(DirectoryWalk::rootFolder("c:"), "c:\\");
-    EXPECT_EQ(DirectoryWalk::rootFolder("D:"), "D:\\");
-    EXPECT_EQ(DirectoryWalk::rootFolder("c:\\"), "c:\\");
-    EXPECT_EQ(DirectoryWalk::rootFolder("c:\\data"), "c:\\data");
-    EXPECT_EQ(DirectoryWalk::rootFolder("c:\\temp\\"), "c:\\temp\\");
-    EXPECT_EQ(DirectoryWalk::rootFolder(""), "");
-    EXPECT_EQ(DirectoryWalk::rootFolder(" c:"), " c:");
-    EXPECT_EQ(DirectoryWalk::rootFolder(":"), ":");
-    EXPECT_EQ(DirectoryWalk::rootFolder("Ж:"), "Ж:\\"); // two characters, whatever their bytes
-}
-
-TEST(JoinPathTest, NeverDoublesTheSeparator)
-{
-    EXPECT_EQ(DirectoryWalk::joinPath("c:\\", "data"), "c:\\data");
-    EXPECT_EQ(DirectoryWalk::joinPath("c:\\data", "sub"), "c:\\data\\sub");
-    EXPECT_EQ(DirectoryWalk::joinPath("C:\\Temp\\", "Sub"), "C:\\Temp\\Sub");
+    EXPECT_EQ(WalkRules::rootFolder("c:"), "c:\\");
+    EXPECT_EQ(WalkRules::rootFolder("D:"), "D:\\");
+    EXPECT_EQ(WalkRules::rootFolder("c:\\"), "c:\\");
+    EXPECT_EQ(WalkRules::rootFolder("c:\\data"), "c:\\data");
+    EXPECT_EQ(WalkRules::rootFolder("c:\\temp\\"), "c:\\temp\\");
+    EXPECT_EQ(WalkRules::rootFolder(""), "");
+    EXPECT_EQ(WalkRules::rootFolder(" c:"), " c:");
+    EXPECT_EQ(WalkRules::rootFolder(":"), ":");
+    EXPECT_EQ(WalkRules::rootFolder("Ж:"), "Ж:\\"); // two characters, whatever their bytes
 }
 
 TEST(SplitRootsTest, CutsAtEverySemicolonAndKeepsEveryPiece)
 {
     using Roots = std::vector<std::string>;
-    EXPECT_EQ(SearchJob::splitRoots("c:;d:"), (Roots { "c:", "d:" }));
-    EXPECT_EQ(SearchJob::splitRoots("c:;d:;e:;"), (Roots { "c:", "d:", "e:", "" }));
-    EXPECT_EQ(SearchJob::splitRoots(""), (Roots { "" }));
-    EXPECT_EQ(SearchJob::splitRoots(";;"), (Roots { "", "", "" }));
-    EXPECT_EQ(SearchJob::splitRoots(" c:\\Мои документы ; d:"), (Roots { " c:\\Мои документы ", " d:" }));
+    EXPECT_EQ(WalkRules::splitRoots("c:;d:"), (Roots { "c:", "d:" }));
+    EXPECT_EQ(WalkRules::splitRoots("c:;d:;e:;"), (Roots { "c:", "d:", "e:", "" }));
+    EXPECT_EQ(WalkRules::splitRoots(""), (Roots { "" }));
+    EXPECT_EQ(WalkRules::splitRoots(";;"), (Roots { "", "", "" }));
+    EXPECT_EQ(WalkRules::splitRoots(" c:\\Мои документы ; d:"), (Roots { " c:\\Мои документы ", " d:" }));
 }
 
 } // namespace
