@@ -7,9 +7,19 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <mutex>
 #include <utility>
 
 namespace nuvero {
+
+namespace {
+
+// Held by a worker while it posts its notice and by the owner's thread when the notice
+// arrives: Qt's event queue is invisible to ThreadSanitizer, this lock is not. One for all
+// sessions, since workers of different sessions post into the same event queues.
+std::mutex noticeMutex;
+
+} // namespace
 
 // One search: the worker and the queue it writes to, made together and destroyed together.
 struct SearchSession::Job {
@@ -39,7 +49,16 @@ struct SearchSession::Job {
 SearchSession::SearchSession(const SearchCriteria& criteria, QObject* parent)
     : QObject(parent)
     , m_criteria(criteria)
+    , m_reapTimer(new QTimer(this))
+    , m_drainTimer(new QTimer(this))
 {
+    m_reapTimer->setInterval(ReapInterval);
+    connect(m_reapTimer, &QTimer::timeout, this, &SearchSession::reap);
+    m_drainTimer->setSingleShot(true);
+    connect(m_drainTimer, &QTimer::timeout, this, [this] {
+        m_drainPosted = false;
+        drain();
+    });
 }
 
 SearchSession::~SearchSession()
@@ -53,6 +72,8 @@ SearchSession::~SearchSession()
         job->stop();
     m_current.reset();
     m_retired.clear();
+    // Orders the workers' last notices before Qt drops those still queued for this object.
+    std::lock_guard lock(noticeMutex);
 }
 
 void SearchSession::start(const std::string& roots, const std::string& mask)
@@ -65,18 +86,15 @@ void SearchSession::start(const std::string& roots, const std::string& mask)
     auto job = std::make_unique<Job>();
     // Called on the worker's thread once the owner has taken what came before.
     job->queue->setNotify([this] {
-        QMetaObject::invokeMethod(
-            this, [this] { postDrain(true); }, Qt::QueuedConnection);
+        std::lock_guard lock(noticeMutex);
+        QMetaObject::invokeMethod(this, "noticeHandOver", Qt::QueuedConnection);
     });
     job->thread = std::make_unique<SearchThread>(m_criteria, *job->queue);
     job->thread->Roots = roots;
     job->thread->Mask = mask;
     if (m_lister)
         job->thread->setFolderLister(m_lister);
-    const SearchThread* thread = job->thread.get();
-    connect(job->thread.get(), &QThread::finished, this, [this, thread] { reap(thread); });
     m_current = std::move(job);
-    m_currentEnded = false;
     m_running = true;
     ++m_generation;
     m_current->thread->start();
@@ -103,24 +121,27 @@ void SearchSession::retire()
     if (!m_current)
         return;
     m_current->stop();
-    if (m_currentEnded)
-        m_current.reset(); // its worker has ended: nothing to wait for
-    else
-        m_retired.push_back(std::move(m_current));
-    m_current.reset();
+    m_retired.push_back(std::move(m_current));
+    reap();
 }
 
-void SearchSession::reap(const SearchThread* thread)
+void SearchSession::reap()
 {
-    // Queued from the worker's QThread::finished: the worker has run its last line of ours.
-    if (m_current && m_current->thread.get() == thread) {
-        m_currentEnded = true;
-        return;
+    // A worker that has ended is past its last line of ours; destroying its job waits only
+    // for the end of the thread's own teardown.
+    std::erase_if(m_retired, [](const auto& job) { return job->thread->isFinished(); });
+    if (m_retired.empty())
+        m_reapTimer->stop();
+    else if (!m_reapTimer->isActive())
+        m_reapTimer->start();
+}
+
+void SearchSession::noticeHandOver()
+{
+    {
+        std::lock_guard lock(noticeMutex); // orders the worker's post before this
     }
-    const auto it = std::find_if(
-        m_retired.begin(), m_retired.end(), [thread](const auto& job) { return job->thread.get() == thread; });
-    if (it != m_retired.end())
-        m_retired.erase(it);
+    postDrain(true);
 }
 
 void SearchSession::postDrain(bool paced)
@@ -135,10 +156,7 @@ void SearchSession::postDrain(bool paced)
     if (paced && m_lastDrain.isValid())
         delay
             = std::max(std::chrono::milliseconds(0), DrainInterval - std::chrono::milliseconds(m_lastDrain.elapsed()));
-    QTimer::singleShot(delay, this, [this] {
-        m_drainPosted = false;
-        drain();
-    });
+    m_drainTimer->start(delay);
 }
 
 void SearchSession::drain()
@@ -186,25 +204,23 @@ bool SearchSession::waitForWorkers(int timeoutMs)
     return true;
 }
 
-bool SearchSession::idle() const
-{
-    // A worker that has ended may still have rows and "finished" on their way to a drain.
-    const bool currentDone = !m_current || (m_currentEnded && (!m_running || !m_drainPosted));
-    return currentDone && m_retired.empty();
-}
-
 bool SearchSession::waitForIdle(int timeoutMs)
 {
     const QDeadlineTimer deadline(timeoutMs);
-    QTimer wake; // ends the wait for events at the deadline
-    wake.setSingleShot(true);
-    wake.start(std::max(timeoutMs, 0));
-    while (!idle()) {
+    QTimer wake; // the current worker's end comes without an event: look every ReapInterval
+    wake.start(ReapInterval);
+    for (;;) {
+        const Job* current = m_current.get();
+        const bool ended = !current || current->thread->isFinished();
+        // What an ended worker posted (its last notice) is in the event queue by now.
+        QCoreApplication::processEvents();
+        const bool currentDone = !m_current || (m_current.get() == current && ended && !m_drainPosted);
+        if (currentDone && m_retired.empty())
+            return true;
         if (deadline.hasExpired())
             return false;
         QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
     }
-    return true;
 }
 
 } // namespace nuvero

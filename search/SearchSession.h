@@ -7,6 +7,7 @@
 
 #include <QElapsedTimer>
 #include <QObject>
+#include <QTimer>
 
 #include <chrono>
 #include <cstddef>
@@ -29,9 +30,14 @@ class SearchThread;
 // writes to. stop() sets the worker's stop request and closes its queue, so nothing the
 // worker still finds is shown, and retires the job without waiting for it: a worker that
 // sits in a folder listing (a hung network folder) does not poll, and the owner's thread
-// must stay responsive. Retired jobs are destroyed when their worker has ended (on its
-// QThread::finished, queued to this object). Only the destructor waits for workers, since
-// they read the criteria and write queues this object owns.
+// must stay responsive. Retired jobs are destroyed once their worker has ended, looked for
+// every ReapInterval while any is left. Only the destructor waits for workers, since they
+// read the criteria and write queues this object owns.
+//
+// The one thing a worker does with Qt is to post the "rows handed over" notice
+// (noticeHandOver, queued); it does so under a mutex that the notice takes again on this
+// thread, so that the hand-over is ordered for ThreadSanitizer too, which cannot see
+// inside Qt.
 //
 // Rows reach the owner in drains: the first as soon as the worker hands something over,
 // later ones at most every DrainInterval. A drain takes what the queue holds into a
@@ -44,6 +50,7 @@ class SearchSession : public QObject {
 public:
     static constexpr std::size_t MaxRowsPerDrain = 16384;
     static constexpr std::chrono::milliseconds DrainInterval { 100 };
+    static constexpr std::chrono::milliseconds ReapInterval { 100 };
 
     // criteria must outlive the session; workers read it live.
     explicit SearchSession(const SearchCriteria& criteria, QObject* parent = nullptr);
@@ -79,26 +86,29 @@ signals:
     // The search ended: completed when every root was walked, false when stopped.
     void ended(bool completed);
 
+private slots:
+    void noticeHandOver();
+
 private:
     struct Job;
 
     void end(bool completed);
     void retire();
-    void reap(const SearchThread* thread);
+    void reap();
     void postDrain(bool paced);
     void drain();
-    bool idle() const;
 
     const SearchCriteria& m_criteria;
     FolderLister* m_lister = nullptr;
     std::unique_ptr<Job> m_current; // the last started job until it is retired
-    bool m_currentEnded = false; // its worker has ended (its finished signal was handled)
     std::vector<std::unique_ptr<Job>> m_retired; // stopped, worker still ending
+    QTimer* m_reapTimer; // runs while retired jobs are left
     bool m_running = false;
     std::uint64_t m_generation = 0; // counts starts and ends; a drain checks it after emitting
 
     RowFeed m_feed { MaxRowsPerDrain };
     QElapsedTimer m_lastDrain;
+    QTimer* m_drainTimer;
     bool m_drainPosted = false;
 };
 

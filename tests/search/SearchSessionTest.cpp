@@ -11,6 +11,7 @@
 
 #include <chrono>
 #include <condition_variable>
+#include <memory>
 #include <mutex>
 #include <stdexcept>
 #include <thread>
@@ -132,33 +133,44 @@ protected:
         }
     }
 
+    // A session whose listings hold at `stalled` and fail at `failing`, searching `roots`.
+    void start(const std::string& roots, std::string stalled = {}, std::string failing = {})
+    {
+        lister = std::make_unique<StallingLister>(std::move(stalled), std::move(failing));
+        session = std::make_unique<SearchSession>(criteria);
+        session->setFolderLister(lister.get());
+        shown = std::make_unique<Shown>(*session);
+        session->start(roots, "*.*");
+    }
+
     test::TempTree tree;
     test::TestDrives drives;
     SearchCriteria criteria;
+    std::unique_ptr<StallingLister> lister; // goes after the session, whose workers use it
+    std::unique_ptr<SearchSession> session;
+    std::unique_ptr<Shown> shown;
 };
 
 TEST_F(SearchSessionTest, DeliversEveryRowInOrderThenFinished)
 {
     makeWideTree();
     const test::ExpectedWalk expected = test::expectedWalk(tree.root(), "c:\\");
-    SearchSession session(criteria);
-    Shown shown(session);
-    session.start("c:", "*.*");
-    ASSERT_TRUE(session.running());
-    ASSERT_TRUE(test::runUntil([&] { return !session.running(); }));
-    EXPECT_EQ(shown.rows, expected.rows);
-    EXPECT_EQ(shown.status, expected.folders.back());
-    EXPECT_EQ(shown.ends, std::vector<bool> { true });
-    EXPECT_TRUE(session.waitForIdle(20000));
-    EXPECT_EQ(session.workers(), 0);
-    EXPECT_FALSE(shown.afterEnd);
+    start("c:");
+    ASSERT_TRUE(session->running());
+    ASSERT_TRUE(test::runUntil([&] { return !session->running(); }));
+    EXPECT_EQ(shown->rows, expected.rows);
+    EXPECT_EQ(shown->status, expected.folders.back());
+    EXPECT_EQ(shown->ends, std::vector<bool> { true });
+    EXPECT_TRUE(session->waitForIdle(20000));
+    EXPECT_EQ(session->workers(), 0);
+    EXPECT_FALSE(shown->afterEnd);
 }
 
 TEST_F(SearchSessionTest, DestroyingARunningSessionStopsItsWorker)
 {
     makeWideTree();
-    SearchSession session(criteria);
-    session.start("c:;c:;c:;c:", "*.*");
+    SearchSession running(criteria);
+    running.start("c:;c:;c:;c:", "*.*");
 }
 
 // A worker that fails ends without "finished"; rows found until then are still shown.
@@ -166,17 +178,13 @@ TEST_F(SearchSessionTest, AnErrorOnTheWorkerEndsItSilently)
 {
     tree.makeFile("a.txt");
     tree.makeFile("gone/b.txt");
-    StallingLister lister("", "c:\\gone");
-    SearchSession session(criteria);
-    session.setFolderLister(&lister);
-    Shown shown(session);
-    session.start("c:", "*.*");
-    ASSERT_TRUE(session.waitForIdle(20000));
-    EXPECT_TRUE(session.running());
-    EXPECT_TRUE(shown.ends.empty());
-    EXPECT_EQ(shown.rows.size(), 2u); // a.txt and the folder
-    session.stop();
-    EXPECT_EQ(shown.ends, std::vector<bool> { false });
+    start("c:", {}, "c:\\gone");
+    ASSERT_TRUE(session->waitForIdle(20000));
+    EXPECT_TRUE(session->running());
+    EXPECT_TRUE(shown->ends.empty());
+    EXPECT_EQ(shown->rows.size(), 2u); // a.txt and the folder
+    session->stop();
+    EXPECT_EQ(shown->ends, std::vector<bool> { false });
 }
 
 // Stop and a new search while the old worker sits in a listing that does not return: the
@@ -185,24 +193,18 @@ TEST_F(SearchSessionTest, AnErrorOnTheWorkerEndsItSilently)
 TEST_F(SearchSessionTest, SearchAfterStopDoesNotWaitForAStalledWorker)
 {
     tree.makeFile("slow/s.txt");
-    tree.makeFile("fast/f1.txt");
-    tree.makeFile("fast/f2.txt");
-    StallingLister lister("c:\\slow");
-    SearchSession session(criteria);
-    session.setFolderLister(&lister);
-    Shown shown(session);
-    session.start("c:\\slow", "*.*");
-    ASSERT_TRUE(lister.waitUntilInside());
-    session.stop();
-    session.start("c:\\fast", "*.*");
-    EXPECT_TRUE(lister.inside()) << "the new search waited for the stalled worker";
-    ASSERT_TRUE(test::runUntil([&] { return !session.running(); }));
-    EXPECT_EQ(shown.rows, (std::vector<std::string> { "c:\\fast|f1.txt", "c:\\fast|f2.txt" }));
-    EXPECT_EQ(shown.ends, (std::vector<bool> { false, true }));
-    lister.release();
-    EXPECT_TRUE(session.waitForIdle(20000));
-    EXPECT_EQ(session.workers(), 0);
-    EXPECT_EQ(shown.rows.size(), 2u);
+    tree.makeFile("fast/f.txt");
+    start("c:\\slow", "c:\\slow");
+    ASSERT_TRUE(lister->waitUntilInside());
+    session->stop();
+    session->start("c:\\fast", "*.*");
+    EXPECT_TRUE(lister->inside()) << "the new search waited for the stalled worker";
+    ASSERT_TRUE(test::runUntil([&] { return !session->running(); }));
+    EXPECT_EQ(shown->ends, (std::vector<bool> { false, true }));
+    lister->release();
+    EXPECT_TRUE(session->waitForIdle(20000));
+    EXPECT_EQ(session->workers(), 0);
+    EXPECT_EQ(shown->rows, std::vector<std::string> { "c:\\fast|f.txt" });
 }
 
 // Rows found before a listing that does not return are shown, and so is the folder it is
@@ -212,17 +214,13 @@ TEST_F(SearchSessionTest, RowsAndTheStalledFolderShowWhileItsListingHangs)
     for (int i = 0; i < 10; ++i)
         tree.makeFile("a" + std::to_string(i) + ".txt");
     tree.makeFile("slow/s.txt");
-    StallingLister lister("c:\\slow");
-    SearchSession session(criteria);
-    session.setFolderLister(&lister);
-    Shown shown(session);
-    session.start("c:", "*.*");
-    EXPECT_TRUE(test::runUntil([&] { return shown.rows.size() == 11 && shown.status == "c:\\slow"; }, 5s));
-    EXPECT_TRUE(lister.inside());
-    lister.release();
-    ASSERT_TRUE(test::runUntil([&] { return !session.running(); }));
-    EXPECT_EQ(shown.rows.size(), 12u);
-    EXPECT_EQ(shown.ends, std::vector<bool> { true });
+    start("c:", "c:\\slow");
+    EXPECT_TRUE(test::runUntil([&] { return shown->rows.size() == 11 && shown->status == "c:\\slow"; }, 5s));
+    EXPECT_TRUE(lister->inside());
+    lister->release();
+    ASSERT_TRUE(test::runUntil([&] { return !session->running(); }));
+    EXPECT_EQ(shown->rows.size(), 12u);
+    EXPECT_EQ(shown->ends, std::vector<bool> { true });
 }
 
 } // namespace
