@@ -127,8 +127,7 @@ void SearchSession::retire()
 
 void SearchSession::reap()
 {
-    // A worker that has ended is past its last line of ours; destroying its job waits only
-    // for the end of the thread's own teardown.
+    // A finished worker's thread is gone: destroying its job waits for nothing.
     std::erase_if(m_retired, [](const auto& job) { return job->thread->isFinished(); });
     if (m_retired.empty())
         m_reapTimer->stop();
