@@ -11,8 +11,7 @@
 #include "results/PopupRule.h"
 #include "results/ResultsModel.h"
 #include "results/SortState.h"
-#include "search/RowQueue.h"
-#include "search/SearchThread.h"
+#include "search/SearchSession.h"
 
 #include <QAction>
 #include <QApplication>
@@ -20,7 +19,6 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDateTimeEdit>
-#include <QDeadlineTimer>
 #include <QDir>
 #include <QFrame>
 #include <QGroupBox>
@@ -35,12 +33,10 @@
 #include <QStatusBar>
 #include <QStyle>
 #include <QTableView>
-#include <QTimer>
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 #include <algorithm>
-#include <chrono>
 #include <span>
 #include <utility>
 
@@ -119,7 +115,7 @@ template <typename T> T* place(T* widget, const char* name, int left, int top, i
 TForm1::TForm1(QWidget* parent)
     : QMainWindow(parent)
     , m_results(std::make_unique<ResultsModel>())
-    , m_queue(std::make_unique<RowQueue>())
+    , m_session(std::make_unique<SearchSession>(m_criteria))
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Nuvero v.3.0"));
@@ -137,6 +133,11 @@ TForm1::TForm1(QWidget* parent)
     m_commandUi = std::make_unique<WindowCommandUi>(
         this, [this](const std::string& text) { setStatusText(1, toQString(text)); });
     m_commands = std::make_unique<FileCommands>(*m_results, *m_commandUi);
+    connect(m_session.get(), &SearchSession::rowsFound, this,
+        [this](std::span<ResultRow> rows) { m_results->appendRows(rows); });
+    connect(m_session.get(), &SearchSession::statusChanged, this,
+        [this](const std::string& folder) { setStatusText(1, toQString(folder)); });
+    connect(m_session.get(), &SearchSession::ended, this, &TForm1::searchEnded);
     bsSkinSelectDirectoryDialog1 = new TbsSkinSelectDirectoryDialog(this);
     bsSkinSelectDirectoryDialog1->setObjectName(QStringLiteral("bsSkinSelectDirectoryDialog1"));
     SaveDialog1 = new SaveDialog(this);
@@ -145,12 +146,6 @@ TForm1::TForm1(QWidget* parent)
 
 TForm1::~TForm1()
 {
-    // The worker reads m_criteria and writes m_queue: it must end before they go.
-    if (CurrentSearch) {
-        CurrentSearch->StopRequested = true;
-        m_queue->close();
-        CurrentSearch->wait();
-    }
     delete SaveDialog1;
 }
 
@@ -491,7 +486,7 @@ void TForm1::resizeEvent(QResizeEvent* event)
 
 bool TForm1::FormClose()
 {
-    if (BitBtn2->text() != StopCaption)
+    if (!m_session->running())
         return true;
     BitBtn2Click();
     return !m_autoSaveFailed;
@@ -558,10 +553,10 @@ void TForm1::SpeedButton1Click()
 
 void TForm1::BitBtn2Click()
 {
-    if (BitBtn2->text() == SearchCaption)
-        startSearch();
+    if (m_session->running())
+        m_session->stop(); // the stop sequence runs in searchEnded
     else
-        stopSearch();
+        startSearch();
 }
 
 void TForm1::startSearch()
@@ -573,105 +568,33 @@ void TForm1::startSearch()
         RusSearchFlag = false;
     }
     setMenusEnabled(false);
-    // One job walks at a time: the previous worker was asked to stop and ends at its next
-    // poll; its queue is closed, so nothing it still finds reaches the list.
-    if (CurrentSearch) {
-        CurrentSearch->StopRequested = true;
-        m_queue->close();
-        CurrentSearch->wait();
-        CurrentSearch.reset();
-    }
-    m_queue = std::make_unique<RowQueue>();
-    m_feed.clear();
-    RowQueue* queue = m_queue.get();
-    // Called on the worker's thread once the window has taken what came before.
-    queue->setNotify([this] {
-        QMetaObject::invokeMethod(
-            this, [this] { postDrain(true); }, Qt::QueuedConnection);
-    });
-    CurrentSearch = std::make_unique<SearchThread>(m_criteria, *queue);
-    CurrentSearch->Roots = rootsText(ComboBox1->currentText(), m_pickedRoot);
-    CurrentSearch->Mask = toUtf8(Edit2->text());
-    CurrentSearch->start();
+    m_session->start(rootsText(ComboBox1->currentText(), m_pickedRoot), toUtf8(Edit2->text()));
     BitBtn2->setText(StopCaption);
 }
 
-void TForm1::stopSearch()
+// The stop sequence, after a click on "Stop", a close during a search, or the last root.
+void TForm1::searchEnded(bool completed)
 {
+    if (completed)
+        setStatusText(1, QStringLiteral("Finished"));
     BitBtn2->setText(SearchCaption);
-    if (CurrentSearch) {
-        CurrentSearch->StopRequested = true;
-        m_queue->close(); // the list as it is now is the search's list
-    }
-    m_feed.clear(); // taken but not shown: not part of it either
     setMenusEnabled(true);
     Savelist();
 }
 
-void TForm1::postDrain(bool paced)
-{
-    if (m_drainPosted)
-        return; // the one already on its way drains whatever has come meanwhile
-    m_drainPosted = true;
-    // The list, the status bar and the view's repaint cost the same for ten rows as for ten
-    // thousand: a search that hands rows over faster than that is shown in steps of
-    // DrainIntervalMs, which keeps the window's share of the processor small.
-    qint64 delay = 0;
-    if (paced && m_lastDrain.isValid())
-        delay = std::max<qint64>(0, DrainIntervalMs - m_lastDrain.elapsed());
-    QTimer::singleShot(std::chrono::milliseconds(delay), this, [this] {
-        m_drainPosted = false;
-        drainSearch();
-    });
-}
-
-void TForm1::drainSearch()
-{
-    m_lastDrain.start();
-    if (BitBtn2->text() != StopCaption) {
-        m_feed.clear(); // stopped meanwhile: nothing more is shown
-        return;
-    }
-    // The rows in parts; the status text and the end follow the last row taken.
-    const RowFeed::Part part = m_feed.next(*m_queue);
-    if (!part.rows.empty()) {
-        m_results->appendRows(part.rows);
-        if (BitBtn2->text() != StopCaption)
-            return; // the list's own signals ran the stop sequence, which dropped the rest
-    }
-    if (part.more) {
-        postDrain(false);
-        return;
-    }
-    if (part.status)
-        setStatusText(1, toQString(*part.status));
-    if (part.finished) {
-        setStatusText(1, QStringLiteral("Finished"));
-        BitBtn2Click(); // the caption reads "Stop": the stop sequence runs
-    }
-}
-
 bool TForm1::searching() const
 {
-    return BitBtn2->text() == StopCaption;
+    return m_session->running();
 }
 
 bool TForm1::waitForWorker(int timeoutMs)
 {
-    return !CurrentSearch || CurrentSearch->wait(QDeadlineTimer(timeoutMs));
+    return m_session->waitForWorkers(timeoutMs);
 }
 
 bool TForm1::waitForSearchEnd(int timeoutMs)
 {
-    QDeadlineTimer deadline(timeoutMs);
-    while (CurrentSearch && !CurrentSearch->isFinished()) {
-        if (deadline.hasExpired())
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        CurrentSearch->wait(10);
-    }
-    QCoreApplication::processEvents();
-    return true;
+    return m_session->waitForIdle(timeoutMs);
 }
 
 void TForm1::setMenusEnabled(bool enabled)

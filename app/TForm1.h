@@ -1,10 +1,7 @@
 #pragma once
 
-#include "search/RowFeed.h"
-#include "search/RowQueue.h"
 #include "search/SearchCriteria.h"
 
-#include <QElapsedTimer>
 #include <QMainWindow>
 
 #include <memory>
@@ -31,7 +28,7 @@ namespace nuvero {
 class FileCommands;
 class ResultsModel;
 class SaveDialog;
-class SearchThread;
+class SearchSession;
 class SortState;
 class TbsSkinSelectDirectoryDialog;
 class WindowCommandUi;
@@ -40,9 +37,9 @@ class WindowCommandUi;
 // and event (BitBtn2Click, ListView1Compare, ...): a thin slot that gathers the widgets'
 // state and hands the work to the logic below (search/, results/, export/).
 //
-// Threads: everything here runs on the window's thread. The search worker never touches a
-// widget; it reads the criteria mirror m_criteria and hands rows over through a RowQueue,
-// which this window drains from a queued call.
+// Threads: everything here runs on the window's thread. The search runs in a SearchSession,
+// whose worker never touches a widget: it reads the criteria mirror m_criteria, and the
+// session emits the rows, the folder text and the end on this thread.
 class TForm1 : public QMainWindow {
 public:
     explicit TForm1(QWidget* parent = nullptr);
@@ -83,13 +80,10 @@ public:
     SearchCriteria& criteria() { return m_criteria; }
     QString statusText(int panel) const;
     bool searching() const;
-    // Waits (event loop running) until the current worker, if any, has ended.
+    SearchSession& session() { return *m_session; }
+    // The session's waits (SearchSession::waitForIdle, waitForWorkers).
     bool waitForSearchEnd(int timeoutMs);
-    // Waits for the current worker without running the event loop: everything it found is
-    // then handed over but not yet shown.
     bool waitForWorker(int timeoutMs);
-    // Rows one drain of the search's hand-over adds to the list at most (see m_feed).
-    static constexpr std::size_t MaxRowsPerDrain = 16384;
     TbsSkinSelectDirectoryDialog& folderPicker() { return *bsSkinSelectDirectoryDialog1; }
     SaveDialog& saveDialog() { return *SaveDialog1; }
 
@@ -105,9 +99,7 @@ private:
     void buildMenus();
     void connectCriteria();
     void startSearch();
-    void stopSearch();
-    void drainSearch();
-    void postDrain(bool paced);
+    void searchEnded(bool completed);
     void setMenusEnabled(bool enabled);
     void publishExclusions();
     void setThreshold(const DateTime& threshold);
@@ -166,20 +158,8 @@ private:
     std::unique_ptr<ResultsModel> m_results;
     std::unique_ptr<WindowCommandUi> m_commandUi;
     std::unique_ptr<FileCommands> m_commands;
-    // The last started job and the queue it writes to. A new job starts only after the
-    // previous worker has ended; each job gets a queue of its own, so rows of a stopped
-    // job can never reach the list of the next one.
-    std::unique_ptr<RowQueue> m_queue;
-    std::unique_ptr<SearchThread> CurrentSearch;
-    // Rows reach the list in drains on the window's thread: the first as soon as the worker
-    // hands something over, later ones at most every DrainIntervalMs. A drain takes what the
-    // queue holds into m_feed and shows at most MaxRowsPerDrain rows, posting itself again
-    // for the rest, so a batch that grew large while the window was busy never holds its
-    // event loop for long. Status texts change once per drain, not once per row.
-    static constexpr qint64 DrainIntervalMs = 100;
-    RowFeed m_feed { MaxRowsPerDrain };
-    QElapsedTimer m_lastDrain;
-    bool m_drainPosted = false;
+    // After m_criteria, which its workers read: destroyed (and its workers waited for) first.
+    std::unique_ptr<SearchSession> m_session;
     int m_timeKindPosition = -1; // selected entry of ComboBox3; -1 after typing
     // The last folder the ">" button put into the roots box, as its exact bytes: a name
     // that is not valid UTF-8 shows with replacement characters, and the roots text must

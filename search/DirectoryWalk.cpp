@@ -71,6 +71,7 @@ bool DirectoryWalk::ScanFolder(const SharedText& dir)
         m_lister.skip(dir);
         return true;
     }
+    m_sink.enterFolder(dir);
     if (!m_lister.list(dir, m_entries))
         return true;
     ++m_stats.foldersEntered;

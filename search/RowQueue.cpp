@@ -72,6 +72,13 @@ void RowQueue::setStatus(const SharedText& folder)
     flushIfDue();
 }
 
+void RowQueue::enterFolder(const SharedText& folder)
+{
+    m_localStatus = folder;
+    m_localHasStatus = true;
+    handOver(false);
+}
+
 void RowQueue::finish(bool completed)
 {
     // Always through the lock, also with nothing left to hand over: the worker's last step

@@ -16,9 +16,10 @@ namespace nuvero {
 // window's thread, in the worker's order and in batches, so that a search with a million
 // hits keeps the window responsive.
 //
-// Worker side (addRow, setStatus, finish; one worker at a time): everything is gathered in
-// a local buffer without locking and handed over to the shared part every `maxDelay` or
-// `maxRows` rows, whichever comes first, and at finish(). A hand-over into a shared part
+// Worker side (addRow, setStatus, enterFolder, finish; one worker at a time): everything is
+// gathered in a local buffer without locking and handed over to the shared part every
+// `maxDelay` or `maxRows` rows, whichever comes first, before every folder listing
+// (enterFolder) and at finish(). A hand-over into a shared part
 // that the window has drained calls the notify callback once; further hand-overs do not
 // call it again until the window has taken them.
 //
@@ -57,6 +58,9 @@ public:
     // Worker side.
     void addRow(ResultRow&& row) override;
     void setStatus(const SharedText& folder) override;
+    // Shows the folder and hands over everything held, so that rows found before a listing
+    // that blocks are not held back by it.
+    void enterFolder(const SharedText& folder) override;
     void finish(bool completed) override;
     // Hands the local buffer over now.
     void flush();

@@ -17,6 +17,11 @@ public:
     // The folder now being searched (the status text "folder being searched").
     virtual void setStatus(const SharedText& folder) = 0;
 
+    // The walk is about to open and read `folder`, which may take long (a slow or hung
+    // network folder). A sink that holds rows back hands them over here, and may show the
+    // folder as the one being searched already.
+    virtual void enterFolder(const SharedText& folder) { (void)folder; }
+
     // The worker ends. completed: every root was walked, so the window shows "Finished"
     // and runs its stop sequence; false: the walk was stopped or failed, and nothing more
     // is to be shown. Rows added before this call are still delivered.

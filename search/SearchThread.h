@@ -15,12 +15,11 @@ namespace nuvero {
 // The search job: walks every root of Roots, in the order written, on a worker thread of
 // its own, and writes what it finds to the sink. It never touches a widget.
 //
-// The window owns the object: it sets Roots and Mask, calls start(), and sets StopRequested
-// to stop it; it must wait() for a previous job before starting the next one. When every
-// root is walked, the job calls sink.finish(true) (the window then shows "Finished" and runs
-// its stop sequence); a stopped job ends at its next poll and only calls sink.finish(false).
-// An error inside the worker ends it the same silent way. One object serves one search
-// (StopRequested is never cleared); the window makes a new one for the next search.
+// SearchSession owns the object: it sets Roots and Mask, calls start(), and sets
+// StopRequested to stop it, without waiting for the worker. When every root is walked, the
+// job calls sink.finish(true); a stopped job ends at its next poll and only calls
+// sink.finish(false). An error inside the worker ends it the same silent way. One object
+// serves one search (StopRequested is never cleared).
 class SearchThread : public QThread {
     Q_OBJECT
 

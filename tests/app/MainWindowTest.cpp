@@ -12,6 +12,7 @@
 #include "results/ResultsModel.h"
 #include "search/SearchCriteria.h"
 #include "search/SearchJob.h"
+#include "search/SearchSession.h"
 #include "support/MessageBoxDriver.h"
 #include "support/TempTree.h"
 #include "support/TestDrives.h"
@@ -285,7 +286,7 @@ private slots:
         const auto large = makeLargeTree();
         m_drives->map({ { 'c', large->root() } });
         const QStringList expected = engineRows();
-        QVERIFY(expected.size() > static_cast<int>(TForm1::MaxRowsPerDrain));
+        QVERIFY(expected.size() > static_cast<int>(SearchSession::MaxRowsPerDrain));
         auto w = makeWindow();
         w->ComboBox1->setEditText(QStringLiteral("c:"));
         QSignalSpy inserted(&w->results(), &QAbstractItemModel::rowsInserted);
@@ -298,7 +299,7 @@ private slots:
         int largest = 0;
         for (const QList<QVariant>& args : inserted)
             largest = std::max(largest, args.at(2).toInt() - args.at(1).toInt() + 1);
-        QCOMPARE(largest, static_cast<int>(TForm1::MaxRowsPerDrain));
+        QCOMPARE(largest, static_cast<int>(SearchSession::MaxRowsPerDrain));
         QVERIFY(inserted.size() >= 2);
     }
 
@@ -313,7 +314,7 @@ private slots:
         w->ComboBox1->setEditText(QStringLiteral("c:"));
         connect(
             &w->results(), &QAbstractItemModel::rowsInserted, w.get(), [&w](const QModelIndex&, int first, int last) {
-                if (last - first + 1 == static_cast<int>(TForm1::MaxRowsPerDrain))
+                if (last - first + 1 == static_cast<int>(SearchSession::MaxRowsPerDrain))
                     QTimer::singleShot(0, w.get(), [&w] { QTest::mouseClick(w->BitBtn2, Qt::LeftButton); });
             });
         QTest::mouseClick(w->BitBtn2, Qt::LeftButton);

@@ -1,25 +1,22 @@
-// Soak: hundreds of searches through the real SearchThread and RowQueue, started and
-// stopped at random moments, while another thread keeps changing the tree under them
-// (files and folders come and go, folders turn into files and into links out of the
-// drive). Run under ThreadSanitizer and AddressSanitizer too (label "threads").
+// Soak: hundreds of searches through one real SearchSession, started and stopped at
+// random moments (a new search often starts while the stopped worker is still walking),
+// while another thread keeps changing the tree under them (files and folders come and go,
+// folders turn into files and into links out of the drive). Run under ThreadSanitizer and
+// AddressSanitizer too (label "threads").
 //
-// After every search: the rows the window took are a prefix of the rows the worker found;
-// a completed search delivered all of them, "finished" last; every row names an entry that
-// existed during the search, and none lies outside the tree.
+// After every search: it ended once, nothing came after its end, and every row names an
+// entry that existed during the search, none outside the tree.
 //
 // NUVERO_SOAK_SECONDS sets the duration (default: 10 s, 25 s under the sanitizers).
 #include "FaultSupport.h"
 
-#include "search/RowQueue.h"
 #include "search/SearchCriteria.h"
-#include "search/SearchThread.h"
-#include "support/QueueWindow.h"
+#include "search/SearchSession.h"
+#include "support/EventLoop.h"
 #include "support/TempTree.h"
 #include "support/TestDrives.h"
 
 #include <gtest/gtest.h>
-
-#include <QDeadlineTimer>
 
 #include <atomic>
 #include <chrono>
@@ -36,7 +33,7 @@
 #include <unistd.h>
 
 // Qt is not built with ThreadSanitizer: an ended QThread wakes its waiters through a
-// condition variable whose ordering the sanitizer cannot see (see SearchThreadTest).
+// condition variable whose ordering the sanitizer cannot see (see SearchSessionTest).
 extern "C" const char* __tsan_default_suppressions()
 {
     return "race:QWaitCondition::~QWaitCondition\n";
@@ -169,33 +166,6 @@ private:
     std::set<std::string> m_existed;
 };
 
-// Records every row the worker hands over, on the worker's thread, then passes it on.
-class WitnessSink : public RowSink {
-public:
-    explicit WitnessSink(RowQueue& queue)
-        : m_queue(queue)
-    {
-    }
-
-    void addRow(ResultRow&& row) override
-    {
-        found.push_back(std::string(row.pathText()) + "|" + row.name);
-        m_queue.addRow(std::move(row));
-    }
-    void setStatus(const SharedText& folder) override { m_queue.setStatus(folder); }
-    void finish(bool completed) override
-    {
-        finishCalls.fetch_add(1);
-        m_queue.finish(completed);
-    }
-
-    std::vector<std::string> found; // read only after the worker has ended
-    std::atomic<int> finishCalls { 0 };
-
-private:
-    RowQueue& m_queue;
-};
-
 TEST(SoakTest, SearchesStartedAndStoppedAtRandomOverAChangingTree)
 {
     test::TempTree tree;
@@ -232,6 +202,20 @@ TEST(SoakTest, SearchesStartedAndStoppedAtRandomOverAChangingTree)
         }
     } changer(changing);
 
+    test::coreApplication();
+    SearchSession session(criteria);
+    std::vector<std::string> rows; // of the search running now
+    std::vector<bool> ends;
+    bool afterEnd = false;
+    int drains = 0;
+    QObject::connect(&session, &SearchSession::rowsFound, [&](std::span<ResultRow> found) {
+        afterEnd = afterEnd || !ends.empty();
+        ++drains;
+        for (const ResultRow& row : found)
+            rows.push_back(std::string(row.pathText()) + "|" + row.name);
+    });
+    QObject::connect(&session, &SearchSession::ended, [&](bool completed) { ends.push_back(completed); });
+
     std::mt19937 random(1234);
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(soakSeconds());
     const char* const rootsChoices[]
@@ -241,12 +225,9 @@ TEST(SoakTest, SearchesStartedAndStoppedAtRandomOverAChangingTree)
     long rowsSeen = 0;
     while (std::chrono::steady_clock::now() < deadline && searches < 20000) {
         ++searches;
-        RowQueue queue(1 + random() % 64, std::chrono::milliseconds(random() % 3));
-        WitnessSink witness(queue);
-        test::QueueWindow window(queue);
-        SearchThread job(criteria, witness);
-        job.Roots = rootsChoices[random() % std::size(rootsChoices)];
-        job.Mask = random() % 4 ? "*.*" : "*.txt";
+        rows.clear();
+        ends.clear();
+        drains = 0;
         // The criteria change under the running search, from this thread, as the window's
         // controls would change them.
         criteria.setSizeUnit(static_cast<SizeUnit>(random() % 4));
@@ -255,45 +236,35 @@ TEST(SoakTest, SearchesStartedAndStoppedAtRandomOverAChangingTree)
             criteria.setExclusions({ "c:\\folder4", "c:\\nowhere" });
         else
             criteria.setExclusions({});
-        job.start();
+        session.start(rootsChoices[random() % std::size(rootsChoices)], random() % 4 ? "*.*" : "*.txt");
 
-        // Stop at once, after some hand-overs, or never.
+        // Stop at once, after some drains, or never.
         const unsigned mode = random() % 3;
-        const unsigned handOvers = random() % 6;
-        if (mode == 0) {
-            job.StopRequested = true;
-            queue.close();
-        } else {
-            for (unsigned i = 0; (mode == 2 || i < handOvers) && !window.finished; ++i) {
-                if (!window.pump(30s)) {
-                    ADD_FAILURE() << "no hand-over within 30 s (search " << searches << ")";
-                    break;
-                }
-            }
-            if (!window.finished) {
-                job.StopRequested = true;
-                queue.close();
-            }
+        const int wanted = static_cast<int>(random() % 6);
+        if (mode == 1) {
+            EXPECT_TRUE(test::runUntil([&] { return drains >= wanted || !session.running(); }, 30s));
+        } else if (mode == 2) {
+            EXPECT_TRUE(test::runUntil([&] { return !session.running(); }, 30s)) << "search " << searches;
         }
-        ASSERT_TRUE(job.wait(QDeadlineTimer(60000))) << "the worker did not end (search " << searches << ")";
-        window.take();
-        EXPECT_FALSE(window.afterFinished) << "nothing may come after finished (search " << searches << ")";
+        if (session.running())
+            session.stop();
+        // Now and then everything is let to end, so stopped workers do not pile up.
+        if (random() % 8 == 0) {
+            ASSERT_TRUE(session.waitForIdle(60000)) << "a worker did not end (search " << searches << ")";
+        }
 
-        // The window's rows are the first of the worker's, all of them when it finished.
-        ASSERT_LE(window.rows.size(), witness.found.size());
-        ASSERT_TRUE(std::equal(window.rows.begin(), window.rows.end(), witness.found.begin())) << "search " << searches;
-        if (window.finished) {
+        EXPECT_FALSE(afterEnd) << "nothing may come after the end (search " << searches << ")";
+        ASSERT_EQ(ends.size(), 1u) << "search " << searches;
+        if (ends.front())
             ++completed;
-            EXPECT_EQ(window.rows.size(), witness.found.size());
-        }
-        EXPECT_EQ(witness.finishCalls.load(), 1);
-        for (const std::string& key : witness.found) {
+        for (const std::string& key : rows) {
             const auto bar = key.rfind('|');
             ASSERT_TRUE(changing.existed(key.substr(0, bar), key.substr(bar + 1)))
                 << "row of an entry that never was: " << key;
         }
-        rowsSeen += static_cast<long>(window.rows.size());
+        rowsSeen += static_cast<long>(rows.size());
     }
+    ASSERT_TRUE(session.waitForIdle(60000));
     const long changes = changer.changes.load();
     RecordProperty("searches", searches);
     RecordProperty("completed", completed);
