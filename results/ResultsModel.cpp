@@ -71,7 +71,6 @@ bool ResultsModel::removeRows(int row, int count, const QModelIndex& parent)
     if (parent.isValid() || row < 0 || count <= 0 || row + count > size())
         return false;
     beginRemoveRows(QModelIndex(), row, row + count - 1);
-    emit countChanged(size() - count);
     const auto first = m_order.begin() + row;
     for (auto it = first; it != first + count; ++it)
         m_store[*it] = ResultRow();
@@ -103,7 +102,6 @@ void ResultsModel::appendRows(std::span<ResultRow> rows)
     m_order.resize(before + count);
     std::iota(m_order.begin() + static_cast<std::ptrdiff_t>(before), m_order.end(), slot);
     endInsertRows();
-    emit countChanged(size());
 }
 
 void ResultsModel::clear()
@@ -111,7 +109,6 @@ void ResultsModel::clear()
     if (m_order.empty())
         return;
     beginRemoveRows(QModelIndex(), 0, size() - 1);
-    emit countChanged(0);
     std::vector<std::uint32_t>().swap(m_order);
     m_store.clear();
     endRemoveRows();

@@ -18,10 +18,9 @@ namespace nuvero {
 // uniform rows. Lives on the window's thread; the search job's batches reach it through
 // the window (appendRows), the file commands and the list writer through RowList.
 //
-// Row count for status panel 0: countChanged() carries the number to show, after every
-// insert (rows now in the list) and during every removal, while the rows are still in the
-// list (rows that remain once they are gone). rowsInserted / rowsAboutToBeRemoved carry the
-// same information for a window that prefers the standard signals.
+// Row count for status panel 0: every change of the count goes through the standard
+// signals, rowsInserted after an append and rowsAboutToBeRemoved during a removal (one
+// row, or all of them for clear()), while the rows are still in the list.
 class ResultsModel : public QAbstractTableModel, public RowList {
     Q_OBJECT
 
@@ -58,9 +57,6 @@ public:
     // order. Cells whose empty key became " " are shown changed; selections and current
     // rows of views follow their rows.
     void sort(int column, bool descending);
-
-signals:
-    void countChanged(int count);
 
 private:
     ResultRow& rowAt(int index) { return m_store[m_order[static_cast<std::size_t>(index)]]; }

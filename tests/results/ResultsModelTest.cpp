@@ -91,33 +91,6 @@ TEST(ResultsModel, EditedPathBelongsToItsRowOnly)
     EXPECT_EQ(model.row(2).pathText(), "c:\\bad\xFF");
 }
 
-// Status panel 0: the count after every insert, and during every removal the rows that
-// will remain; the standard signals carry the same numbers.
-TEST(ResultsModel, RowCountReachesTheStatusPanel)
-{
-    ResultsModel model;
-    std::vector<int> counts;
-    std::vector<int> countsFromStandardSignals;
-    QObject::connect(&model, &ResultsModel::countChanged, [&](int n) { counts.push_back(n); });
-    QObject::connect(&model, &QAbstractItemModel::rowsInserted,
-        [&](const QModelIndex&, int, int) { countsFromStandardSignals.push_back(model.rowCount()); });
-    QObject::connect(&model, &QAbstractItemModel::rowsAboutToBeRemoved, [&](const QModelIndex&, int first, int last) {
-        countsFromStandardSignals.push_back(model.rowCount() - (last - first + 1));
-    });
-    fill(model, { "a" });
-    fill(model, { "b", "c", "d" });
-    fill(model, {}); // an empty batch is no insertion
-    model.removeRow(1);
-    EXPECT_EQ(names(model), (Names { "a", "c", "d" }));
-    model.removeRow(7); // no such row
-    model.clear();
-    fill(model, { "e" });
-    model.removeRow(0);
-    const std::vector<int> expected = { 1, 4, 3, 0, 1, 0 };
-    EXPECT_EQ(counts, expected);
-    EXPECT_EQ(countsFromStandardSignals, expected);
-}
-
 // Header clicks: one direction flag for all columns, flipped by every click, also on an
 // empty list, where nothing else happens. (Orders by each column: RowSorterTest.)
 TEST(ResultsModel, HeaderClickSequence)
