@@ -1,5 +1,6 @@
 #include "results/ResultsModel.h"
 #include "results/FileCommands.h"
+#include "results/RowVector.h"
 #include "results/ScriptedUi.h"
 #include "results/SortState.h"
 #include "support/TempTree.h"
@@ -18,17 +19,7 @@ namespace {
 
 using Names = std::vector<std::string>;
 
-ResultRow makeRow(SharedText path, std::string name, std::string_view time = "01.01.2024  00:00:00",
-    std::string size = "0 KBytes", bool dir = false)
-{
-    ResultRow row;
-    row.path = std::move(path);
-    row.name = std::move(name);
-    std::copy_n(time.begin(), std::min(time.size(), row.time.size()), row.time.begin());
-    row.size = std::move(size);
-    row.dir = dir;
-    return row;
-}
+using test::makeRow;
 
 void append(ResultsModel& model, ResultRow row)
 {

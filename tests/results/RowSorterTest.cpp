@@ -1,5 +1,6 @@
 #include "results/RowSorter.h"
 #include "results/ResultColumns.h"
+#include "results/RowVector.h"
 #include "results/TextCompare.h"
 
 #include <gtest/gtest.h>
@@ -14,16 +15,7 @@ namespace {
 
 using Names = std::vector<std::string>;
 
-ResultRow makeRow(SharedText path, std::string name, std::string_view time, std::string size, bool dir = false)
-{
-    ResultRow row;
-    row.path = std::move(path);
-    row.name = std::move(name);
-    std::copy_n(time.begin(), std::min(time.size(), row.time.size()), row.time.begin());
-    row.size = std::move(size);
-    row.dir = dir;
-    return row;
-}
+using test::makeRow;
 
 // Sorts and rewrites the display order as the model does.
 bool sortList(RowStore& store, std::vector<std::uint32_t>& order, int column, bool descending)
