@@ -155,7 +155,6 @@ RowSorter::Result RowSorter::sort(RowStore& store, std::span<const std::uint32_t
         e.position = position[s];
         entries.push_back(e);
     }
-    std::vector<std::uint32_t>().swap(position);
     keys.append(KeyPadding, '\0');
     const char* const keyData = keys.data();
     for (SortEntry& e : entries) {
