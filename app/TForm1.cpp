@@ -289,6 +289,8 @@ void TForm1::buildLists(QWidget* area)
         header->resizeSection(c, std::max(columns[c].width, needed));
     }
     connect(header, &QHeaderView::sectionClicked, this, &TForm1::ListView1ColumnClick);
+    // Status panel 0 follows the model's own row signals, whatever changed the count: a
+    // search's rows, "&Delete File", "&Clear list".
     connect(m_results.get(), &QAbstractItemModel::rowsInserted, this, [this] { ListView1Insert(); });
     connect(m_results.get(), &QAbstractItemModel::rowsAboutToBeRemoved, this,
         [this](const QModelIndex&, int first, int last) { ListView1Deletion(last - first + 1); });

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "results/ResultColumns.h"
 #include "results/RowList.h"
 #include "results/RowStore.h"
 #include "search/ResultRow.h"
@@ -17,17 +18,13 @@ namespace nuvero {
 // uniform rows. Lives on the window's thread; the search job's batches reach it through
 // the window (appendRows), the file commands and the list writer through RowList.
 //
-// Row count for status panel 0: countChanged() carries the number to show, after every
-// insert (rows now in the list) and during every removal, while the rows are still in the
-// list (rows that remain once they are gone). rowsInserted / rowsAboutToBeRemoved carry the
-// same information for a window that prefers the standard signals.
+// Row count for status panel 0: every change of the count goes through the standard
+// signals, rowsInserted after an append and rowsAboutToBeRemoved during a removal (one
+// row, or all of them for clear()), while the rows are still in the list.
 class ResultsModel : public QAbstractTableModel, public RowList {
     Q_OBJECT
 
 public:
-    enum Column : int { PathColumn = 0, NameColumn = 1, TimeColumn = 2, SizeColumn = 3, DirColumn = 4 };
-    static constexpr int ColumnCount = 5;
-
     explicit ResultsModel(QObject* parent = nullptr);
     ~ResultsModel() override;
 
@@ -56,17 +53,10 @@ public:
     void setName(int index, std::string name) override;
     void eraseRow(int index) override { removeRows(index, 1); }
 
-    // The list's sort (ListView1Compare): key = Path for column 0, else the cell of that
-    // column; an empty key becomes " " in the row itself first; descending reverses the
-    // order. Rows with equal keys keep their order. Selections and current rows of views
-    // follow their rows.
+    // The list's sort (RowSorter): columns as in ResultColumns.h, descending reverses the
+    // order. Cells whose empty key became " " are shown changed; selections and current
+    // rows of views follow their rows.
     void sort(int column, bool descending);
-
-    // Cell text of a row as the list shows and saves it (column 0 is the Path).
-    static std::string_view cellText(const ResultRow& row, int column);
-
-signals:
-    void countChanged(int count);
 
 private:
     ResultRow& rowAt(int index) { return m_store[m_order[static_cast<std::size_t>(index)]]; }

@@ -51,6 +51,27 @@ void appendSmall(std::string& out, std::string_view capital)
         out.push_back(static_cast<char>(c - 'A' + 'a'));
 }
 
+// Й, й, Ё and ё written decomposed (И, и, Е or е followed by a combining breve U+0306 or
+// diaeresis U+0308, as file systems of macOS store them): the composed letter, with its
+// length grown by the two bytes of the mark. Any other pair is left alone.
+utf8::Char composed(std::string_view text, std::size_t pos, utf8::Char c)
+{
+    const std::size_t mark = pos + c.length;
+    if (!c.valid || text.size() < mark + 2 || static_cast<unsigned char>(text[mark]) != 0xCC)
+        return c;
+    const auto second = static_cast<unsigned char>(text[mark + 1]);
+    char32_t code = 0;
+    if (second == 0x86 && (c.code == 0x0418 || c.code == 0x0438))
+        code = c.code + 1; // И -> Й, и -> й
+    else if (second == 0x88 && c.code == 0x0415)
+        code = 0x0401; // Е -> Ё
+    else if (second == 0x88 && c.code == 0x0435)
+        code = 0x0451; // е -> ё
+    else
+        return c;
+    return { code, c.length + 2, true };
+}
+
 } // namespace
 
 std::string translite(std::string_view text)
@@ -67,7 +88,7 @@ std::string translite(std::string_view text)
             ++pos;
             continue;
         }
-        const utf8::Char c = utf8::decode(text, pos);
+        const utf8::Char c = composed(text, pos, utf8::decode(text, pos));
         if (c.valid && c.code >= 0x0410 && c.code <= 0x042F) {
             out.append(CapitalOutputs[c.code - 0x0410]);
         } else if (c.valid && c.code >= 0x0430 && c.code <= 0x044F) {

@@ -10,7 +10,8 @@ namespace nuvero {
 // replaced by their Latin letters, hard and soft signs are dropped, and everything else
 // (Latin text, separators, Ukrainian and Belarusian letters, bytes that are not valid
 // UTF-8) is copied byte for byte. Each letter is converted on its own; a capital always
-// gives an all-capital output ("Щ" -> "SCH").
+// gives an all-capital output ("Щ" -> "SCH"). Й, й, Ё and ё written decomposed (the base
+// letter and a combining mark) are taken as the one letter they show.
 std::string translite(std::string_view text);
 
 } // namespace nuvero

@@ -111,7 +111,7 @@ void Sort(benchmark::State& state)
         state.ResumeTiming();
         model.sort(column, true);
     }
-    state.SetLabel(std::string(ResultsModel::cellText(model.row(0), column)));
+    state.SetLabel(std::string(cellText(model.row(0), column)));
 }
 BENCHMARK(Sort)
     ->ArgsProduct({ { 0, 1, 2, 3, 4 }, { 0, 1 } })

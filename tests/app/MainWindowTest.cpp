@@ -442,6 +442,8 @@ private slots:
         boxes.answer(QMessageBox::No);
         w->ransilteandrenameall1Click(); // one question for the whole list
         QCOMPARE(boxes.seen().size(), std::size_t(3));
+        w->Clearlist1Click();
+        QCOMPARE(w->statusText(0), QStringLiteral("0"));
     }
 
     void theGeneralErrorReportNamesTheProgram()

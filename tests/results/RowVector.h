@@ -2,11 +2,26 @@
 
 #include "results/RowList.h"
 
+#include <algorithm>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
 namespace nuvero::test {
+
+// A row with these texts; the Time text is cut or padded with zero bytes to its 20 bytes.
+inline ResultRow makeRow(SharedText path, std::string name, std::string_view time = "01.01.2024  00:00:00",
+    std::string size = "0 KBytes", bool dir = false)
+{
+    ResultRow row;
+    row.path = std::move(path);
+    row.name = std::move(name);
+    std::copy_n(time.begin(), std::min(time.size(), row.time.size()), row.time.begin());
+    row.size = std::move(size);
+    row.dir = dir;
+    return row;
+}
 
 // A plain results list for the tests of the commands and the list writer.
 class RowVector : public RowList {
@@ -15,12 +30,7 @@ public:
 
     void add(std::string path, std::string name, bool dir = false)
     {
-        ResultRow row;
-        row.path = makeSharedText(std::move(path));
-        row.name = std::move(name);
-        row.size = "0 KBytes";
-        row.dir = dir;
-        rows.push_back(std::move(row));
+        rows.push_back(makeRow(makeSharedText(std::move(path)), std::move(name), {}, "0 KBytes", dir));
     }
     std::vector<std::string> names() const
     {

@@ -11,15 +11,20 @@ namespace {
 
 TEST(Translite, NamesAndPaths)
 {
-    const std::vector<std::pair<std::string, std::string>> cases
-        = { { "", "" }, { "ъьЪЬ", "" }, { "report_2004.txt", "report_2004.txt" }, { "Щётка", "SCHyotka" },
-              { "Жук", "ZHuk" }, { "ЁЛКА", "YOLKA" }, { "Объявление", "Obyavlenie" }, { "Мышь", "Mish" },
-              { "Юрий", "Uriy" }, { "Эхо", "Eho" }, { "Ель", "El" }, { "Эль", "El" }, { "Чаща", "CHascha" },
-              { "ЦЫПА", "TSIPA" }, { "C:\\Документы\\Отчёт.doc", "C:\\Dokumenti\\Otchyot.doc" },
-              { "d:\\work\\Отчёт.doc", "d:\\work\\Otchyot.doc" },
-              // Ukrainian and Belarusian letters are not in the table; other scripts and symbols pass.
-              { "Є І Ї Ґ є і ї ґ Ў ў", "Є І Ї Ґ є і ї ґ Ў ў" }, { "Київ", "Kiїv" },
-              { "Ωmega №5 — 中文 😀", "Ωmega №5 — 中文 😀" } };
+    const std::vector<std::pair<std::string, std::string>> cases = { { "", "" }, { "ъьЪЬ", "" },
+        { "report_2004.txt", "report_2004.txt" }, { "Щётка", "SCHyotka" }, { "Жук", "ZHuk" }, { "ЁЛКА", "YOLKA" },
+        { "Объявление", "Obyavlenie" }, { "Мышь", "Mish" }, { "Юрий", "Uriy" }, { "Эхо", "Eho" }, { "Ель", "El" },
+        { "Эль", "El" }, { "Чаща", "CHascha" }, { "ЦЫПА", "TSIPA" },
+        { "C:\\Документы\\Отчёт.doc", "C:\\Dokumenti\\Otchyot.doc" },
+        { "d:\\work\\Отчёт.doc", "d:\\work\\Otchyot.doc" },
+        // Ukrainian and Belarusian letters are not in the table; other scripts and symbols pass.
+        { "Є І Ї Ґ є і ї ґ Ў ў", "Є І Ї Ґ є і ї ґ Ў ў" }, { "Київ", "Kiїv" },
+        { "Ωmega №5 — 中文 😀", "Ωmega №5 — 中文 😀" },
+        // Decomposed й, Й, ё, Ё (the letter, then a combining breve or diaeresis, as names
+        // copied from macOS have them) give what the composed letters give; a combining
+        // mark after any other character stays.
+        { "Новыи\u0306", "Noviy" }, { "И\u0306ОД", "YOD" }, { "Ще\u0308тка", "SCHyotka" }, { "Е\u0308ЛКА", "YOLKA" },
+        { "a\u0306о\u0308и\u0308е\u0306\u0306", "a\u0306o\u0308i\u0308e\u0306\u0306" }, { "\u0308е", "\u0308e" } };
     for (const auto& [input, expected] : cases)
         EXPECT_EQ(translite(input), expected) << input;
 }
