@@ -1,6 +1,7 @@
 #include "search/DirectoryWalk.h"
 
 #include "platform/Utf8.h"
+#include "platform/Wildcard.h"
 #include "search/RowBuilder.h"
 
 #include <utility>
