@@ -6,7 +6,7 @@
 #include "export/ListFileWriter.h"
 #include "folderpicker/TbsSkinSelectDirectoryDialog.h"
 #include "platform/Platform.h"
-#include "platform/QtText.h"
+#include "qt/QtText.h"
 #include "results/FileCommands.h"
 #include "results/PopupRule.h"
 #include "results/ResultsModel.h"
@@ -674,10 +674,10 @@ void TForm1::Savelisttofile1Click()
     const auto chosen = SaveDialog1->Execute();
     if (!chosen)
         return;
-    const QString native = QDir::toNativeSeparators(*chosen);
-    const auto path = platform::fromNativePath(toUtf8(native));
+    // The very file the dialog confirmed: turned into a program path and back, a Linux
+    // name holding "\" would name another file, which would then be emptied unasked.
     const platform::IoStatus status
-        = path ? ListFileWriter::write(*path, *m_results) : platform::IoStatus(platform::IoCode::PathNotFound);
+        = ListFileWriter::writeHostFile(toUtf8(QDir::toNativeSeparators(*chosen)), *m_results);
     if (!status.ok())
         errorBox(this, QString::fromStdString(status.text()));
 }

@@ -37,6 +37,19 @@ platform::IoStatus ListFileWriter::write(std::string_view filePath, const RowLis
     platform::OutputFile file;
     if (platform::IoStatus status = file.create(filePath); !status)
         return status;
+    return writeRows(file, rows);
+}
+
+platform::IoStatus ListFileWriter::writeHostFile(std::string_view hostPath, const RowList& rows)
+{
+    platform::OutputFile file;
+    if (platform::IoStatus status = file.createHost(hostPath); !status)
+        return status;
+    return writeRows(file, rows);
+}
+
+platform::IoStatus ListFileWriter::writeRows(platform::OutputFile& file, const RowList& rows)
+{
     const int count = rows.size();
     std::string chunk;
     chunk.reserve(ChunkSize + 4096);

@@ -11,6 +11,10 @@ namespace nuvero {
 
 class RowList;
 
+namespace platform {
+class OutputFile;
+}
+
 // Writes the results list to a plain text file: one line per row in display order, the
 // Path, spaces up to the Name's column, the Name, one space, CR LF. The bytes are the
 // rows' own texts; there is no header and no byte-order mark. Runs on the window's thread,
@@ -28,6 +32,9 @@ public:
     // ("File access denied", "Invalid filename", "Disk full", "I/O error %d").
     // The rows are those in the list now; rows added later are not written.
     static platform::IoStatus write(std::string_view filePath, const RowList& rows);
+    // The same to a host file named exactly as given: the file the user confirmed in the
+    // save dialog, whatever characters its name holds.
+    static platform::IoStatus writeHostFile(std::string_view hostPath, const RowList& rows);
 
     // The automatic save's file: "d:\fls1" and the threshold as "hh nn ss_dd mm yyyy".
     static std::string autoFileName(DateTime threshold);
@@ -35,6 +42,9 @@ public:
     // Savelist: with "AutoSave" checked, writes the list to the automatic file; otherwise
     // writes nothing and reports success.
     static platform::IoStatus saveList(bool autoSave, DateTime threshold, const RowList& rows);
+
+private:
+    static platform::IoStatus writeRows(platform::OutputFile& file, const RowList& rows);
 };
 
 } // namespace nuvero

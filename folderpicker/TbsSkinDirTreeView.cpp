@@ -3,8 +3,8 @@
 #include "folderpicker/FolderIcons.h"
 #include "folderpicker/FolderNameOrder.h"
 #include "platform/Platform.h"
-#include "platform/QtText.h"
 #include "platform/Utf8.h"
+#include "qt/QtText.h"
 
 #include <QApplication>
 #include <QHeaderView>
@@ -197,12 +197,9 @@ void TbsSkinDirTreeView::AddSubFolders(const std::string& path, QTreeWidgetItem*
 
 bool TbsSkinDirTreeView::HasSubFolders(const std::string& path) const
 {
+    // Asked for every folder shown: reads only up to the first subfolder.
     platform::Folder listing = platform::Folder::open(folderToOpen(withTrailingBackslash(path)));
-    if (!listing.isOpen())
-        return false;
-    std::vector<platform::DirEntry> entries;
-    listing.readAll(entries);
-    return std::any_of(entries.begin(), entries.end(), isDirectoryName);
+    return listing.isOpen() && listing.hasSubfolder();
 }
 
 void TbsSkinDirTreeView::listChildren(QTreeWidgetItem* node)

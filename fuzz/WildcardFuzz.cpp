@@ -1,6 +1,6 @@
 // The mask the user types against names found on disk: any bytes on both sides.
 #include "fuzz/FuzzInput.h"
-#include "platform/Platform.h"
+#include "platform/Wildcard.h"
 
 #include <cstdlib>
 

@@ -10,7 +10,10 @@
 
 #include "platform/DateTime.h"
 #include "platform/DirEntry.h"
+#include "platform/Folder.h"
 #include "platform/IoStatus.h"
+#include "platform/LocalTimeConverter.h"
+#include "platform/OutputFile.h"
 
 #include <cstdint>
 #include <optional>
@@ -20,59 +23,7 @@
 
 namespace nuvero::platform {
 
-// ---- Folders ---------------------------------------------------------------------------
-
-// An entered folder: opened as a directory without touching the process's working
-// directory. Move-only; closes itself.
-class Folder {
-public:
-    Folder() = default;
-    Folder(Folder&& other) noexcept;
-    Folder& operator=(Folder&& other) noexcept;
-    Folder(const Folder&) = delete;
-    Folder& operator=(const Folder&) = delete;
-    ~Folder();
-
-    // "Enters" the folder at a program path. Fails (isOpen() false, status set) when the
-    // path does not exist, is no folder, cannot be accessed or the drive is not ready.
-    static Folder open(std::string_view path, IoStatus* status = nullptr);
-
-    bool isOpen() const { return m_handle != InvalidHandle; }
-
-    // Appends every entry of the folder, in the order the system lists them, to out.
-    // "." and ".." are left out, and so are names that cannot be part of a program path
-    // (a name holding "\") and folders that belong to another drive. Returns false when
-    // the listing failed part-way; the entries read until then stay in out.
-    bool readAll(std::vector<DirEntry>& out);
-
-private:
-    static constexpr std::intptr_t InvalidHandle = -1;
-    std::intptr_t m_handle = InvalidHandle;
-    std::string m_nativePath; // used by back ends that list by path
-    bool m_readBefore = false;
-};
-
-// Windows wildcard rules: "*" any run of characters, "?" exactly one character, letters
-// matched without regard to case, "*.*" every name (with or without a dot).
-bool wildcardMatch(std::string_view pattern, std::string_view name);
-
-// Lists the entries of a folder that match a pattern, in listing order: the mask listing
-// of a folder ("c:\data\*.txt"), the way the directory listing call does it.
-bool listMatching(std::string_view folderPath, std::string_view pattern, std::vector<DirEntry>& out);
-
 // ---- Times -----------------------------------------------------------------------------
-
-// Converts file times to local calendar fields with the offset from universal time that
-// is in force when the converter is made (not that of the file's own date).
-class LocalTimeConverter {
-public:
-    LocalTimeConverter();
-    CalendarTime toLocal(FileTime time) const;
-    DateTime toDateTime(FileTime time) const; // milliseconds dropped
-
-private:
-    std::int64_t m_offsetTicks = 0;
-};
 
 // Current local date-time, to the millisecond.
 DateTime localNow();
@@ -106,26 +57,6 @@ IoStatus moveFile(std::string_view from, std::string_view to);
 // Tests that a folder can be entered and reports its path as the system spells it
 // (separators folded, "." and ".." resolved, no trailing "\" except on a drive root).
 IoStatus enterFolder(std::string_view path, std::string* reportedPath = nullptr);
-
-// A file written from the start: created anew or emptied and overwritten.
-class OutputFile {
-public:
-    OutputFile() = default;
-    OutputFile(const OutputFile&) = delete;
-    OutputFile& operator=(const OutputFile&) = delete;
-    ~OutputFile();
-
-    IoStatus create(std::string_view path);
-    IoStatus write(std::string_view bytes);
-    IoStatus close(); // flushes; reports a failed flush (a full disk)
-
-private:
-    // Writes go out in pieces of a MiB: a list of a million rows in about seventy calls.
-    static constexpr std::size_t BufferSize = 1 << 20;
-    IoStatus flush(); // each back end's own
-    std::intptr_t m_handle = -1; // a descriptor or a HANDLE; -1 when closed
-    std::string m_buffer;
-};
 
 // The host path behind a program path, for code that hands paths to Qt (icons, tests).
 // Nothing when the path's drive is unknown or the path is malformed.

@@ -1,6 +1,6 @@
 #include "results/ResultsModel.h"
 
-#include "platform/QtText.h"
+#include "qt/QtText.h"
 #include "results/RowSorter.h"
 
 #include <numeric>

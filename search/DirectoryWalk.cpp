@@ -1,5 +1,6 @@
 #include "search/DirectoryWalk.h"
 
+#include "platform/Wildcard.h"
 #include "search/RowBuilder.h"
 
 #include <utility>

@@ -1,5 +1,5 @@
 // What the folder picker costs on real folders: the first expansion of a folder (listing,
-// one further listing per subfolder for its expand button, sorting), opening a deep path,
+// one look into each subfolder for its expand button, sorting), opening a deep path,
 // and the name order alone. Run offscreen:
 //   build/normal/bench/folderpicker/folderpicker_bench
 
@@ -29,16 +29,17 @@ QTreeWidgetItem* driveE(const TbsSkinDirTreeView& tree)
     return tree.computerNode()->child(0);
 }
 
-// E: holds `folders` subfolders, each with one subfolder and `files` files. The tree is
-// shown, so the time includes laying out and painting the new level.
+// E: holds `folders` subfolders, each with `files` files and, when `inner` is 1, one
+// subfolder. The tree is shown, so the time includes laying out and painting the new level.
 void BM_ExpandDrive(benchmark::State& state)
 {
     const int folders = static_cast<int>(state.range(0));
     const int files = static_cast<int>(state.range(1));
+    const bool inner = state.range(2) != 0;
     TempTree tree;
     for (int i = 0; i < folders; ++i) {
         const std::string folder = "folder" + std::to_string(i * 7919 % folders);
-        tree.makeDir(folder + "/inner");
+        tree.makeDir(inner ? folder + "/inner" : folder);
         for (int f = 0; f < files; ++f)
             tree.makeFile(folder + "/file" + std::to_string(f) + ".txt");
     }
@@ -59,7 +60,7 @@ void BM_ExpandDrive(benchmark::State& state)
         state.ResumeTiming();
     }
     state.counters["folders"] = folders;
-    state.counters["entries_read"] = folders + double(folders) * (files + 1);
+    state.counters["entries_read"] = folders + double(folders) * (files + (inner ? 1 : 0));
 }
 
 // OpenPath of a folder 32 levels down, each level with 20 sibling folders.
@@ -111,10 +112,12 @@ void BM_SortNames(benchmark::State& state)
 } // namespace
 
 BENCHMARK(BM_ExpandDrive)
-    ->Args({ 100, 0 })
-    ->Args({ 1000, 0 })
-    ->Args({ 10000, 0 })
-    ->Args({ 100, 1000 })
+    ->Args({ 100, 0, 1 })
+    ->Args({ 1000, 0, 1 })
+    ->Args({ 10000, 0, 1 })
+    ->Args({ 100, 1000, 1 })
+    ->Args({ 10000, 3, 0 })
+    ->Args({ 10000, 3, 1 })
     ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_OpenDeepPath)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SortNames)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);

@@ -1,6 +1,6 @@
 #include "platform/win32/ProgramPath.h"
 
-#include <vector>
+#include "platform/PathComponents.h"
 
 namespace nuvero::platform::win32 {
 
@@ -16,37 +16,6 @@ bool isDriveLetter(char c)
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
 }
 
-// Splits the rest of a path into components, resolving "." and ".." (never above the
-// start).
-std::vector<std::string_view> components(std::string_view rest)
-{
-    std::vector<std::string_view> parts;
-    std::size_t pos = 0;
-    while (pos <= rest.size()) {
-        std::size_t end = pos;
-        while (end < rest.size() && !isSeparator(rest[end]))
-            ++end;
-        const std::string_view part = rest.substr(pos, end - pos);
-        if (part == "..") {
-            if (!parts.empty())
-                parts.pop_back();
-        } else if (!part.empty() && part != ".") {
-            parts.push_back(part);
-        }
-        pos = end + 1;
-    }
-    return parts;
-}
-
-void appendComponents(std::string& text, const std::vector<std::string_view>& parts)
-{
-    for (std::size_t i = 0; i < parts.size(); ++i) {
-        if (i > 0)
-            text.push_back('\\');
-        text.append(parts[i]);
-    }
-}
-
 } // namespace
 
 std::optional<ProgramPath> parseProgramPath(std::string_view path)
@@ -57,8 +26,8 @@ std::optional<ProgramPath> parseProgramPath(std::string_view path)
     if (path.size() >= 2 && isDriveLetter(path[0]) && path[1] == ':') {
         result.driveLetter = path[0];
         result.text = std::string(path.substr(0, 2)) + "\\";
-        const auto parts = components(path.substr(2));
-        appendComponents(result.text, parts);
+        const auto parts = pathComponents(path.substr(2));
+        appendJoined(result.text, parts, '\\');
         result.isRoot = parts.empty();
         return result;
     }
@@ -76,10 +45,10 @@ std::optional<ProgramPath> parseProgramPath(std::string_view path)
             if (name.empty() || name == "." || name == ".." || name == "?")
                 return std::nullopt;
         }
-        const auto parts = components(rest);
+        const auto parts = pathComponents(rest);
         result.isUnc = true;
         result.text = "\\\\" + std::string(names[0]) + "\\" + std::string(names[1]) + "\\";
-        appendComponents(result.text, parts);
+        appendJoined(result.text, parts, '\\');
         result.isRoot = parts.empty();
         return result;
     }

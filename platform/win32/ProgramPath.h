@@ -7,10 +7,9 @@
 // its "\\?\" form. GetFullPathNameW would turn a name such as "con", "nul" or "com1"
 // (and on older systems "con.txt") into the device of that name and cut trailing dots
 // and blanks off every component, so a file the listing returned under such a name
-// would be opened as a device or not found at all. Resolving the text ourselves, the
-// way the POSIX back end does, gives both back ends the same path rules: "\" and "/"
-// separate, empty and "." components vanish, ".." goes up but never above the root,
-// "X:" alone and "X:name" start at the drive's root (the program keeps no current
+// would be opened as a device or not found at all. Resolving the text ourselves with
+// the rule the POSIX back end uses too (platform/PathComponents.h) gives both back ends
+// the same paths; on top of it, "X:" alone and "X:name" start at the drive's root (the program keeps no current
 // folder per drive). The "\\?\" form also lifts the MAX_PATH limit.
 
 #include "platform/Platform.h"

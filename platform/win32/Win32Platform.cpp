@@ -69,6 +69,15 @@ std::wstring driveRoot(char letter)
     return root;
 }
 
+// "<folder>\*", every entry of a folder in its system form.
+std::wstring listPattern(std::string folder)
+{
+    if (folder.back() != '\\')
+        folder.push_back('\\');
+    folder.push_back('*');
+    return wide(folder);
+}
+
 bool isDriveLetter(char letter)
 {
     return (letter >= 'a' && letter <= 'z') || (letter >= 'A' && letter <= 'Z');
@@ -136,16 +145,12 @@ bool Folder::readAll(std::vector<DirEntry>& out)
 {
     if (!isOpen())
         return false;
-    std::string pattern = m_nativePath;
-    if (pattern.back() != '\\')
-        pattern.push_back('\\');
-    pattern.push_back('*');
     const QuietErrorMode quiet;
     WIN32_FIND_DATAW data;
     // The basic information leaves out the short (8.3) names, which nothing here uses,
     // and the large fetch asks for bigger batches per system call.
-    const HANDLE find = ::FindFirstFileExW(
-        wide(pattern).c_str(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH);
+    const HANDLE find = ::FindFirstFileExW(listPattern(m_nativePath).c_str(), FindExInfoBasic, &data,
+        FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH);
     if (find == INVALID_HANDLE_VALUE)
         return ::GetLastError() == ERROR_FILE_NOT_FOUND; // an empty drive root lists nothing at all
     do {
@@ -163,6 +168,28 @@ bool Folder::readAll(std::vector<DirEntry>& out)
     const DWORD error = ::GetLastError();
     ::FindClose(find);
     return error == ERROR_NO_MORE_FILES;
+}
+
+bool Folder::hasSubfolder()
+{
+    if (!isOpen())
+        return false;
+    const QuietErrorMode quiet;
+    WIN32_FIND_DATAW data;
+    // The listing carries each entry's attributes, so only reading up to the first
+    // folder is saved here; the system may use the hint to skip files.
+    const HANDLE find = ::FindFirstFileExW(
+        listPattern(m_nativePath).c_str(), FindExInfoBasic, &data, FindExSearchLimitToDirectories, nullptr, 0);
+    if (find == INVALID_HANDLE_VALUE)
+        return false;
+    bool found = false;
+    do {
+        const wchar_t* name = data.cFileName;
+        const bool dots = name[0] == L'.' && (name[1] == 0 || (name[1] == L'.' && name[2] == 0));
+        found = !dots && (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    } while (!found && ::FindNextFileW(find, &data));
+    ::FindClose(find);
+    return found;
 }
 
 // ---- times ----------------------------------------------------------------------------------
@@ -361,6 +388,12 @@ IoStatus OutputFile::create(std::string_view path)
     m_handle = reinterpret_cast<std::intptr_t>(handle);
     m_buffer.reserve(BufferSize);
     return IoStatus::success();
+}
+
+// A host path on Windows is a program path already: the dialog's "C:\dir\list.txt".
+IoStatus OutputFile::createHost(std::string_view hostPath)
+{
+    return create(hostPath);
 }
 
 IoStatus OutputFile::flush()

@@ -466,20 +466,32 @@ private slots:
         m_tree->makeDir("out");
         auto w = makeWindow();
         searchAndWait(*w, QStringLiteral("c:\\data"));
-        const QString target = QString::fromStdString(m_tree->path("out/list.txt"));
-        // Answers the save dialog with the file name, as its Save button would.
-        const auto chooseTarget = [target](QWidget* modal) {
-            auto* dialog = qobject_cast<QFileDialog*>(modal);
-            if (dialog) {
-                dialog->selectFile(target);
-                QMetaObject::invokeMethod(dialog, "accept");
-            }
-            return dialog != nullptr;
+        // Answers the save dialog with a file name, as its Save button would.
+        const auto choose = [](const QString& file) {
+            return [file](QWidget* modal) {
+                auto* dialog = qobject_cast<QFileDialog*>(modal);
+                if (dialog) {
+                    dialog->selectFile(file);
+                    QMetaObject::invokeMethod(dialog, "accept");
+                }
+                return dialog != nullptr;
+            };
         };
+        const QString target = QString::fromStdString(m_tree->path("out/list.txt"));
+        const auto chooseTarget = choose(target);
+        const QString list = "c:\\data" + QString(42, ' ') + "a.txt \r\n";
         whenModal(chooseTarget);
         w->Savelisttofile1Click();
-        QCOMPARE(QString::fromStdString(m_tree->read("out/list.txt")), "c:\\data" + QString(42, ' ') + "a.txt \r\n");
+        QCOMPARE(QString::fromStdString(m_tree->read("out/list.txt")), list);
         QCOMPARE(w->saveDialog().FileName(), target); // offered again next time
+
+        // A name holding "\" beside a folder "a" with "b.txt" in it: the list goes to the
+        // confirmed file, and "a/b.txt" stays as it is.
+        m_tree->makeFile("out/a/b.txt", "other file");
+        whenModal(choose(QString::fromStdString(m_tree->path("out/a\\b.txt"))));
+        w->Savelisttofile1Click();
+        QCOMPARE(QString::fromStdString(m_tree->read("out/a\\b.txt")), list);
+        QCOMPARE(QString::fromStdString(m_tree->read("out/a/b.txt")), QStringLiteral("other file"));
 
         // An existing file: the dialog asks first; No keeps the file as it is, and the
         // dialog, still open, is cancelled.

@@ -13,7 +13,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <map>
 
 namespace nuvero::platform {
@@ -86,20 +85,6 @@ TEST_F(PlatformContractTest, FolderPathsOpenOrGiveTheSystemsCodes)
             EXPECT_EQ(reported, on(c.reported)) << c.path;
         }
     }
-}
-
-TEST_F(PlatformContractTest, ListMatchingAppliesTheMaskToNamesOnly)
-{
-    for (const char* name : { "a.txt", "B.TXT", "c.doc" })
-        tree.makeFile(name);
-    tree.makeDir("notes.txt");
-    std::vector<DirEntry> hits;
-    ASSERT_TRUE(listMatching(on("c:\\"), "*.txt", hits));
-    std::vector<std::string> names;
-    for (const auto& e : hits)
-        names.push_back(e.name);
-    std::sort(names.begin(), names.end());
-    EXPECT_EQ(names, (std::vector<std::string> { "B.TXT", "a.txt", "notes.txt" }));
 }
 
 TEST_F(PlatformContractTest, FileTimesAreTheSystemsOwn)

@@ -1,4 +1,4 @@
-#include "platform/Platform.h"
+#include "platform/Wildcard.h"
 
 #include <gtest/gtest.h>
 
@@ -22,7 +22,13 @@ TEST(WildcardTest, MatchesLikeWindows)
         { "a*b*c", "axxbyyc", true }, { "a*b*c", "axxbyy", false }, { "*a", "banana", true },
         { "report_????.doc", "REPORT_2004.DOC", true }, { "", "", true }, { "", "a", false },
         { "x*", "x\xFF\xFE", true }, // bytes that are not UTF-8
-        { "?", "\xFF", true }, { "\xFF", "\xFE", false }, { "**b", "ab", true } };
+        { "?", "\xFF", true }, { "\xFF", "\xFE", false }, { "**b", "ab", true },
+        // A trailing ".*" also takes names without a dot; a trailing "." only those.
+        { "a*.*", "abc", true }, { "a*.*", "bac", false }, { "notes.*", "NOTES", true }, { "notes.*", "notesx", false },
+        { "*.", "abc", true }, { "*.", "a.b", false }, { "abc.", "abc", true },
+        // "?" before a dot or at the end may stand for nothing, elsewhere for one character.
+        { "file?.txt", "file.txt", true }, { "file?.txt", "file1.txt", true }, { "file?.txt", "file12.txt", false },
+        { "abc?", "abc", true }, { "abc??", "abcd", true }, { "abc?", "abcde", false }, { "a?c", "ac", false } };
     for (const auto& c : cases)
         EXPECT_EQ(wildcardMatch(c.pattern, c.name), c.matches) << c.pattern << " vs " << c.name;
 }

@@ -1,4 +1,4 @@
-#include "platform/QtText.h"
+#include "qt/QtText.h"
 
 namespace nuvero {
 

@@ -1,0 +1,227 @@
+// Folders on the POSIX back end: entered by descriptor, listed with getdents64 and one
+// statx per entry (the times and attributes the walk filters on).
+
+#ifndef _GNU_SOURCE
+#define _GNU_SOURCE
+#endif
+
+#include "platform/Folder.h"
+#include "platform/PathComponents.h"
+#include "platform/Platform.h"
+#include "platform/posix/HostPath.h"
+#include "platform/posix/StatxEntry.h"
+
+#include <cerrno>
+#include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
+#include <linux/magic.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/vfs.h>
+#include <unistd.h>
+#include <utility>
+
+namespace nuvero::platform {
+
+using namespace posix;
+
+namespace {
+
+// Reads an open folder's entries from the first, handing each name a program path can
+// hold to visit(name, length, d_type) until visit returns false. False when the listing
+// failed part-way.
+template <typename Visit> bool forEachName(int fd, bool& readBefore, Visit visit)
+{
+    // A second read starts again from the first entry; the first needs no seek.
+    if (readBefore && ::lseek(fd, 0, SEEK_SET) < 0)
+        return false;
+    readBefore = true;
+    alignas(8) static thread_local char buffer[64 * 1024];
+    for (;;) {
+        const ssize_t n = ::getdents64(fd, buffer, sizeof buffer);
+        if (n == 0)
+            return true;
+        if (n < 0)
+            return errno == ENOENT; // the folder was removed while being read
+        for (ssize_t off = 0; off < n;) {
+            const auto* d = reinterpret_cast<const struct dirent64*>(buffer + off);
+            off += d->d_reclen;
+            const char* name = d->d_name;
+            if (name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0)))
+                continue;
+            const std::size_t length = std::strlen(name);
+            if (std::memchr(name, '\\', length))
+                continue; // cannot be written as a path of this program
+            if (!visit(name, length, d->d_type))
+                return true;
+        }
+    }
+}
+
+// The subfolders a listing leaves out: a pseudo file system mounted here (its own folders
+// are listed when the folder is on one) and the folders of other drives.
+class HiddenFolders {
+public:
+    HiddenFolders(const Configuration& config, int fd)
+        : m_config(config)
+        , m_fd(fd)
+    {
+    }
+
+    bool hides(const struct statx& sx)
+    {
+        const std::uint64_t device = makedev(sx.stx_dev_major, sx.stx_dev_minor);
+        if (m_config.mounts.isPseudoDevice(device) && device != ownDevice())
+            return true;
+        return m_config.isDriveRoot(device, sx.stx_ino);
+    }
+
+private:
+    // Asked for only when a subfolder lies on a pseudo file system, which is rare.
+    std::uint64_t ownDevice()
+    {
+        if (!m_ownDeviceKnown) {
+            struct stat self;
+            m_ownDevice = ::fstat(m_fd, &self) == 0 ? static_cast<std::uint64_t>(self.st_dev) : 0;
+            m_ownDeviceKnown = true;
+        }
+        return m_ownDevice;
+    }
+
+    const Configuration& m_config;
+    int m_fd;
+    std::uint64_t m_ownDevice = 0;
+    bool m_ownDeviceKnown = false;
+};
+
+// File systems that count a folder's links as 2 plus its subfolders (its "." and its
+// entry in the parent, and each subfolder's ".."). Others (btrfs, network and FUSE file
+// systems) may keep 1 or any other count.
+bool countsSubfolderLinks(int fd)
+{
+    struct statfs fs;
+    if (::fstatfs(fd, &fs) != 0)
+        return false;
+    switch (fs.f_type) {
+    case EXT4_SUPER_MAGIC: // ext2 and ext3 as well
+    case XFS_SUPER_MAGIC:
+    case TMPFS_MAGIC:
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
+Folder::Folder(Folder&& other) noexcept
+    : m_handle(std::exchange(other.m_handle, InvalidHandle))
+    , m_nativePath(std::move(other.m_nativePath))
+    , m_readBefore(other.m_readBefore)
+{
+}
+
+Folder& Folder::operator=(Folder&& other) noexcept
+{
+    if (this != &other) {
+        if (isOpen())
+            ::close(static_cast<int>(m_handle));
+        m_handle = std::exchange(other.m_handle, InvalidHandle);
+        m_nativePath = std::move(other.m_nativePath);
+        m_readBefore = other.m_readBefore;
+    }
+    return *this;
+}
+
+Folder::~Folder()
+{
+    if (isOpen())
+        ::close(static_cast<int>(m_handle));
+}
+
+Folder Folder::open(std::string_view path, IoStatus* status)
+{
+    Folder folder;
+    const auto config = configuration();
+    const auto mapped = mapPath(*config, path, status);
+    if (!mapped)
+        return folder;
+    const int fd = openDirectory(*mapped);
+    if (fd < 0) {
+        const int err = errno;
+        if (status)
+            *status = IoStatus(enterFailureCode(mapped->host, err));
+        return folder;
+    }
+    folder.m_handle = fd;
+    folder.m_nativePath = mapped->host;
+    if (status)
+        *status = IoStatus::success();
+    return folder;
+}
+
+bool Folder::readAll(std::vector<DirEntry>& out)
+{
+    if (!isOpen())
+        return false;
+    const int fd = static_cast<int>(m_handle);
+    const auto config = configuration();
+    HiddenFolders hidden(*config, fd);
+    return forEachName(fd, m_readBefore, [&](const char* name, std::size_t length, unsigned char) {
+        struct statx sx;
+        if (::statx(fd, name, AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT, StatxFields, &sx) != 0)
+            return true; // vanished between listing and reading
+        if ((sx.stx_mode & S_IFMT) == S_IFDIR && hidden.hides(sx))
+            return true;
+        DirEntry& e = out.emplace_back();
+        e.name.assign(name, length);
+        fillEntry(e, sx);
+        return true;
+    });
+}
+
+bool Folder::hasSubfolder()
+{
+    if (!isOpen())
+        return false;
+    const int fd = static_cast<int>(m_handle);
+    // A link count of 2 settles "none" without reading the listing, where it is kept.
+    struct stat self;
+    if (::fstat(fd, &self) == 0 && self.st_nlink == 2 && countsSubfolderLinks(fd))
+        return false;
+    const auto config = configuration();
+    HiddenFolders hidden(*config, fd);
+    bool found = false;
+    forEachName(fd, m_readBefore, [&](const char* name, std::size_t, unsigned char type) {
+        // The listing's own type settles files and links; only a folder (which may be
+        // hidden) or a file system that leaves the type open costs a statx.
+        if (type != DT_DIR && type != DT_UNKNOWN)
+            return true;
+        struct statx sx;
+        if (::statx(fd, name, AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT, STATX_TYPE | STATX_INO, &sx) != 0)
+            return true;
+        found = (sx.stx_mode & S_IFMT) == S_IFDIR && !hidden.hides(sx);
+        return !found;
+    });
+    return found;
+}
+
+IoStatus enterFolder(std::string_view path, std::string* reportedPath)
+{
+    IoStatus status;
+    Folder folder = Folder::open(path, &status);
+    if (!folder.isOpen())
+        return status;
+    if (reportedPath) {
+        const auto config = configuration();
+        const auto mapped = mapPath(*config, path);
+        std::string text { path.substr(0, 2) };
+        text.push_back('\\');
+        appendJoined(text, mapped->components, '\\');
+        *reportedPath = std::move(text);
+    }
+    return IoStatus::success();
+}
+
+} // namespace nuvero::platform
