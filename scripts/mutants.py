@@ -29,6 +29,7 @@ ROOT = Path(__file__).resolve().parent.parent
 FOLDERS = ("platform", "search", "results", "export", "app", "folderpicker")
 # Written while a file is mutated, so that a run killed outright can say what to restore.
 MARKER = "mutant-in-place.txt"
+STOP_SIGNALS = (signal.SIGINT, signal.SIGTERM, signal.SIGHUP)
 
 
 # ---- reading C++ ------------------------------------------------------------------------
@@ -302,22 +303,22 @@ def build_tree(build, jobs):
     return run(["cmake", "--build", str(build), "-j", str(jobs)])
 
 
-FAILED_TEST = re.compile(r"#\d+: (\S+) \.*\s*(\*{3}\w+|[A-Za-z][A-Za-z ]*?)\s+[\d.]+ sec")
+TEST_LINE = re.compile(r"#\d+: (\S+) \.*\s*(.*?)\s+([\d.]+) sec$", re.M)
 
 
 def test_tree(build, test_jobs, timeout, stop_on_failure=True):
-    """(passed, first failing test) of a ctest run."""
+    """(passed, first failing test and how, slowest test's seconds, output) of a ctest run."""
     env = dict(os.environ, QT_QPA_PLATFORM="offscreen")
-    cmd = ["ctest", "--test-dir", str(build), "-j", str(test_jobs), "--timeout", str(timeout)]
+    cmd = ["ctest", "--test-dir", str(build), "-j", str(test_jobs), "--timeout", str(timeout), "--no-tests=error"]
     if stop_on_failure:
         cmd.append("--stop-on-failure")
     rc, output = run(cmd, env)
-    failed = ""
-    for m in FAILED_TEST.finditer(output):
-        if m.group(2) != "Passed":
-            failed = "%s %s" % (m.group(1), m.group(2).strip("* ").lower())
-            break
-    return rc == 0, failed, output
+    failed, slowest = "", 0.0
+    for m in TEST_LINE.finditer(output):
+        slowest = max(slowest, float(m.group(3)))
+        if m.group(2) != "Passed" and not failed:
+            failed = "%s (%s)" % (m.group(1), m.group(2).replace("*", " ").strip().lower())
+    return rc == 0, failed, slowest, output
 
 
 def program_tree_clean():
@@ -379,17 +380,19 @@ def main():
         return 0
 
     # A signal other than Ctrl-C also unwinds through the restore below.
-    signal.signal(signal.SIGTERM, signal.default_int_handler)
-    signal.signal(signal.SIGHUP, signal.default_int_handler)
+    for number in STOP_SIGNALS[1:]:
+        signal.signal(number, signal.default_int_handler)
 
     start = time.monotonic()
     rc, output = build_tree(build, args.jobs)
     if rc != 0:
         sys.exit(output + "\nmutants: the unchanged program does not build")
-    passed, failed, output = test_tree(build, args.test_jobs, args.timeout, stop_on_failure=False)
+    passed, failed, slowest, output = test_tree(build, args.test_jobs, args.timeout, stop_on_failure=False)
     if not passed:
-        sys.exit(output + "\nmutants: the unchanged program fails its tests (%s)" % failed)
-    print("unchanged program: built and tested in %.0f s" % (time.monotonic() - start))
+        sys.exit(output + "\nmutants: the unchanged program fails its tests: %s" % failed)
+    print("unchanged program: built and tested in %.0f s, slowest test %.0f s" % (time.monotonic() - start, slowest))
+    if 2 * slowest > args.timeout:
+        print("mutants: --timeout %d is close to the slowest test; a slow run may count as caught" % args.timeout)
 
     results = []
     try:
@@ -404,11 +407,16 @@ def main():
                 if rc != 0:
                     outcome, detail = "no build", ""
                 else:
-                    passed, failed, _ = test_tree(build, args.test_jobs, args.timeout)
+                    passed, failed, _, _ = test_tree(build, args.test_jobs, args.timeout)
                     outcome, detail = ("survived", "") if passed else ("caught", failed)
             finally:
-                path.write_bytes(original)
-                (build / MARKER).unlink()
+                # No second Ctrl-C between the two writes.
+                held = signal.pthread_sigmask(signal.SIG_BLOCK, STOP_SIGNALS)
+                try:
+                    path.write_bytes(original)
+                    (build / MARKER).unlink()
+                finally:
+                    signal.pthread_sigmask(signal.SIG_SETMASK, held)
             seconds = time.monotonic() - start
             results.append((site, outcome, seconds))
             print("%3d %-70s %-8s %5.0f s  %s" % (k, describe(site), outcome, seconds, detail), flush=True)
