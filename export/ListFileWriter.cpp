@@ -57,7 +57,8 @@ platform::IoStatus ListFileWriter::writeRows(platform::OutputFile& file, const R
         const ResultRow& row = rows.row(i);
         appendLine(chunk, row.pathText(), row.name);
         if (chunk.size() >= ChunkSize || i + 1 == count) {
-            if (platform::IoStatus status = file.write(chunk); !status) {
+            // Whole lines only: a chunk never splits a character.
+            if (platform::IoStatus status = file.write(platform::toListFileText(chunk)); !status) {
                 file.close(); // keeps what was written before
                 return status;
             }

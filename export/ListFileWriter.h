@@ -16,8 +16,9 @@ class OutputFile;
 }
 
 // Writes the results list to a plain text file: one line per row in display order, the
-// Path, spaces up to the Name's column, the Name, one space, CR LF. The bytes are the
-// rows' own texts; there is no header and no byte-order mark. Runs on the window's thread,
+// Path, spaces up to the Name's column, the Name, one space, CR LF. The text is in the
+// system's list file encoding (platform::toListFileText: the ANSI code page on Windows,
+// the names' own bytes on Linux); there is no header and no byte-order mark. Runs on the window's thread,
 // which owns the list.
 class ListFileWriter {
 public:

@@ -58,6 +58,12 @@ IoStatus moveFile(std::string_view from, std::string_view to);
 // (separators folded, "." and ".." resolved, no trailing "\" except on a drive root).
 IoStatus enterFolder(std::string_view path, std::string* reportedPath = nullptr);
 
+// The bytes a list file holds for UTF-8 program text. Windows: the system's 8-bit ANSI
+// code page, as list files have always been written there (Cyrillic as Windows-1251 on a
+// Russian system); a character the code page cannot hold becomes "?". Linux: the text's
+// own bytes.
+std::string toListFileText(std::string_view text);
+
 // The host path behind a program path, for code that hands paths to Qt (icons, tests).
 // Nothing when the path's drive is unknown or the path is malformed.
 std::optional<std::string> nativePath(std::string_view path);

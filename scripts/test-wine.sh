@@ -48,4 +48,9 @@ wineserver -p </dev/null >/dev/null 2>&1
 wineboot </dev/null >/dev/null 2>&1 # starts the services
 echo "wine: prefix ready in $(($(date +%s) - started)) s"
 
-ctest --test-dir "$build" --output-on-failure -j "$jobs"
+# The list file tests write Cyrillic names in the ANSI code page: Wine takes the code
+# page from the Unix locale, and ru_RU gives 1251 (the locale need not be installed).
+# Everything else runs in the default locale, whose system texts the tests compare.
+list_tests='^ListFileWriter'
+ctest --test-dir "$build" --output-on-failure -j "$jobs" -E "$list_tests"
+LC_ALL=ru_RU.UTF-8 ctest --test-dir "$build" --output-on-failure -j "$jobs" -R "$list_tests"

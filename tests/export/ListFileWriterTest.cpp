@@ -3,6 +3,10 @@
 #include "support/TempTree.h"
 #include "support/TestDrives.h"
 
+#ifdef _WIN32
+#include "platform/win32/WindowsApi.h"
+#endif
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -61,42 +65,54 @@ TEST(ListFileWriter, AutomaticFileName)
 
 class ListFileWriterFiles : public ::testing::Test {
 protected:
-    void SetUp() override { m_drives.map({ { 'c', m_tree.root() }, { 'd', m_tree.path("d") } }); }
+    void SetUp() override { m_list = std::string(1, m_drives.driveFor(m_tree)) + ":\\list.txt"; }
 
     test::TempTree m_tree;
     test::TestDrives m_drives;
     test::RowVector m_rows;
+    std::string m_list;
 };
 
 // The file is created anew each time and holds exactly the rows, in list order: none,
-// a few with odd bytes, and enough to be handed over in several pieces.
+// a few with odd bytes, and enough to be handed over in several pieces. Names are kept as
+// bytes on Linux and written in the ANSI code page on Windows.
 TEST_F(ListFileWriterFiles, WritesEveryRowInListOrder)
 {
+#ifdef _WIN32
+    if (::GetACP() != 1251)
+        GTEST_SKIP() << "needs the Russian ANSI code page 1251 (scripts/test-wine.sh sets it)";
+    const std::string report = "\xCE\xF2\xF7\xB8\xF2.doc", other = "n??.txt", bad = "bad?";
+#else
+    const std::string report = "Отчёт.doc", other = "né日.txt", bad = "bad\xFF";
+#endif
     m_tree.makeFile("list.txt", std::string(10000, '#'));
-    EXPECT_TRUE(ListFileWriter::write("c:\\list.txt", m_rows).ok());
+    EXPECT_TRUE(ListFileWriter::write(m_list, m_rows).ok());
     EXPECT_EQ(m_tree.read("list.txt"), "");
 
     m_rows.add("c:\\b", "Отчёт.doc");
-    m_rows.add("c:\\", "a.txt");
+    m_rows.add("c:\\", "né日.txt");
     m_rows.add("c:\\" + std::string(50, 'x'), "bad\xFF");
-    const platform::IoStatus status = ListFileWriter::write("c:\\list.txt", m_rows);
+    const platform::IoStatus status = ListFileWriter::write(m_list, m_rows);
     EXPECT_TRUE(status.ok()) << status.text();
     EXPECT_EQ(m_tree.read("list.txt"),
-        "c:\\b" + std::string(45, ' ') + "Отчёт.doc \r\n" + "c:\\" + std::string(46, ' ') + "a.txt \r\n" + "c:\\"
-            + std::string(50, 'x') + std::string(16, ' ') + "bad\xFF \r\n");
+        "c:\\b" + std::string(45, ' ') + report + " \r\n" + "c:\\" + std::string(46, ' ') + other + " \r\n" + "c:\\"
+            + std::string(50, 'x') + std::string(16, ' ') + bad + " \r\n");
 
     std::string expected = m_tree.read("list.txt");
     for (int i = 0; i < 20000; ++i) {
         m_rows.add("c:\\folder" + std::to_string(i % 97), "file" + std::to_string(i));
         ListFileWriter::appendLine(expected, m_rows.rows.back().pathText(), m_rows.rows.back().name);
     }
-    EXPECT_TRUE(ListFileWriter::write("c:\\list.txt", m_rows).ok());
+    EXPECT_TRUE(ListFileWriter::write(m_list, m_rows).ok());
     EXPECT_TRUE(m_tree.read("list.txt") == expected); // about 1 MB: no dump of it on failure
 }
 
+#ifndef _WIN32
+// Drive D: and a full device are mapped through the Linux drive table.
 TEST_F(ListFileWriterFiles, AutomaticSave)
 {
     m_tree.makeDir("d");
+    m_drives.map({ { 'c', m_tree.root() }, { 'd', m_tree.path("d") } });
     m_rows.add("c:\\data", "a.txt");
     const DateTime threshold = DateTime::fromCalendar({ 2026, 12, 4, 14, 30, 5, 0 });
 
@@ -129,6 +145,8 @@ TEST_F(ListFileWriterFiles, DiskFullIsReported)
         EXPECT_EQ(ListFileWriter::write("x:\\full", m_rows).text(), "Disk full") << count;
     }
 }
+
+#endif
 
 } // namespace
 } // namespace nuvero
