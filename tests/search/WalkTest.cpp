@@ -467,5 +467,33 @@ TEST(WalkTest, ExclusionItemsRusLettersAndSizeTexts)
         EXPECT_EQ(sizeText(c.bytes, c.unit), c.text);
 }
 
+// A Windows junction (a folder that is a reparse point) is neither walked into nor a row:
+// no tree of this host can hold one, so the listings are made up.
+TEST(WalkTest, FolderLinksAreNeitherEnteredNorRows)
+{
+    struct Lister : FolderLister {
+        Keys asked;
+        bool list(const SharedText& path, std::vector<platform::DirEntry>& out) override
+        {
+            asked.push_back(*path);
+            out.clear();
+            for (const auto& [name, attributes] :
+                { std::pair { "junction", platform::Attr::Directory | platform::Attr::ReparsePoint },
+                    std::pair { "real", platform::Attr::Directory } }) {
+                if (*path == "c:\\")
+                    out.emplace_back().name = name, out.back().attributes = attributes;
+            }
+            return true;
+        }
+    } lister;
+    SearchCriteria criteria;
+    criteria.setAfterDate(false);
+    test::RecordingSink sink;
+    std::atomic<bool> stop { false };
+    ASSERT_TRUE(SearchJob(criteria, sink, stop, &lister).run("c:", "*.*"));
+    EXPECT_EQ(lister.asked, (Keys { "c:\\", "c:\\real" }));
+    EXPECT_EQ(sink.rowKeys(), (Keys { "c:\\|real" }));
+}
+
 } // namespace
 } // namespace nuvero
