@@ -15,34 +15,24 @@ namespace nuvero::test {
 
 namespace {
 
-// Once per thread: a mount namespace of its own whose mounts do not travel back out.
-std::string enterOwnNamespace()
+std::string failed(const char* what)
 {
-    static thread_local std::string reason = [] {
-        if (::unshare(CLONE_NEWNS) != 0)
-            return std::string("no mount namespace of our own (unshare: ") + std::strerror(errno) + ")";
-        if (::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0)
-            return std::string("mounts cannot be made private (") + std::strerror(errno) + ")";
-        return std::string();
-    }();
-    return reason;
+    return std::string(what) + " (" + std::strerror(errno) + ")";
 }
 
+// The entries of an open folder, each with whether it is a folder itself.
 std::vector<std::pair<std::string, bool>> list(int fd)
 {
     std::vector<std::pair<std::string, bool>> entries;
     DIR* dir = ::fdopendir(::dup(fd));
-    if (!dir)
-        return entries;
-    while (const dirent* d = ::readdir(dir)) {
-        const std::string name = d->d_name;
-        if (name == "." || name == "..")
-            continue;
+    while (const dirent* d = dir ? ::readdir(dir) : nullptr) {
         struct stat st;
-        const bool isDir = ::fstatat(fd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(st.st_mode);
-        entries.emplace_back(name, isDir);
+        if (std::strcmp(d->d_name, ".") != 0 && std::strcmp(d->d_name, "..") != 0)
+            entries.emplace_back(
+                d->d_name, ::fstatat(fd, d->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(st.st_mode));
     }
-    ::closedir(dir);
+    if (dir)
+        ::closedir(dir);
     return entries;
 }
 
@@ -51,34 +41,37 @@ std::vector<std::pair<std::string, bool>> list(int fd)
 PrivateMount::PrivateMount(const std::string& folder, const std::string& options)
     : m_folder(folder)
 {
-    m_reason = enterOwnNamespace();
-    if (!m_reason.empty())
-        return;
-    if (::mount("nuvero-test", folder.c_str(), "tmpfs", 0, options.c_str()) != 0) {
-        m_reason = "tmpfs cannot be mounted (" + std::string(std::strerror(errno)) + ")";
-        return;
-    }
-    m_mounted = true;
+    // Once per thread: a mount namespace of its own whose mounts do not travel back out.
+    static thread_local const std::string own = [] {
+        if (::unshare(CLONE_NEWNS) != 0)
+            return failed("no mount namespace of our own: unshare");
+        if (::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0)
+            return failed("mounts cannot be made private");
+        return std::string();
+    }();
+    m_reason = own;
+    if (m_reason.empty() && ::mount("nuvero-test", folder.c_str(), "tmpfs", 0, options.c_str()) != 0)
+        m_reason = failed("tmpfs cannot be mounted");
 }
 
 PrivateMount::~PrivateMount()
 {
-    if (m_mounted)
+    if (mounted())
         ::umount2(m_folder.c_str(), MNT_DETACH);
 }
 
 bool PrivateMount::makeReadOnly()
 {
-    return m_mounted && ::mount("nuvero-test", m_folder.c_str(), "tmpfs", MS_REMOUNT | MS_RDONLY, nullptr) == 0;
+    return mounted() && ::mount("nuvero-test", m_folder.c_str(), "tmpfs", MS_REMOUNT | MS_RDONLY, nullptr) == 0;
 }
 
 void removeTree(const std::string& hostFolder)
 {
-    // Each round empties the top folder of its files and moves its subfolders up beside
-    // it, under fresh names, then removes it; so no round goes deeper than one level.
+    // Each round empties one folder of its files and moves its subfolders up beside it,
+    // under fresh names, then removes it; so no round goes deeper than one level.
     const auto slash = hostFolder.rfind('/');
-    const std::string parentPath = slash == 0 ? "/" : hostFolder.substr(0, slash);
-    const int parent = ::open(parentPath.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int parent
+        = ::open(slash == 0 ? "/" : hostFolder.substr(0, slash).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (parent < 0)
         return;
     std::vector<std::string> pending { hostFolder.substr(slash + 1) };
@@ -93,12 +86,10 @@ void removeTree(const std::string& hostFolder)
         }
         ::fchmod(fd, 0700);
         for (const auto& [entry, isDir] : list(fd)) {
-            if (!isDir) {
-                ::unlinkat(fd, entry.c_str(), 0);
-                continue;
-            }
             const std::string moved = ".nuvero-removing-" + std::to_string(::getpid()) + "-" + std::to_string(fresh++);
-            if (::renameat(fd, entry.c_str(), parent, moved.c_str()) == 0)
+            if (!isDir)
+                ::unlinkat(fd, entry.c_str(), 0);
+            else if (::renameat(fd, entry.c_str(), parent, moved.c_str()) == 0)
                 pending.push_back(moved);
         }
         ::close(fd);
@@ -122,15 +113,10 @@ std::vector<std::string> hostNames(const std::string& hostFolder)
 int runAs(unsigned uid, unsigned gid, const std::function<int()>& body)
 {
     const pid_t child = ::fork();
-    if (child < 0)
-        return -1;
-    if (child == 0) {
-        if (::setgroups(0, nullptr) != 0 || ::setgid(gid) != 0 || ::setuid(uid) != 0)
-            ::_exit(125);
-        ::_exit(body());
-    }
+    if (child == 0)
+        ::_exit(::setgroups(0, nullptr) != 0 || ::setgid(gid) != 0 || ::setuid(uid) != 0 ? 125 : body());
     int status = 0;
-    if (::waitpid(child, &status, 0) != child || !WIFEXITED(status))
+    if (child < 0 || ::waitpid(child, &status, 0) != child || !WIFEXITED(status))
         return -1;
     return WEXITSTATUS(status);
 }
