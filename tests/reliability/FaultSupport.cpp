@@ -2,12 +2,10 @@
 
 #include <cerrno>
 #include <cstring>
-#include <dirent.h>
-#include <fcntl.h>
+#include <filesystem>
 #include <grp.h>
 #include <sched.h>
 #include <sys/mount.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -18,22 +16,6 @@ namespace {
 std::string failed(const char* what)
 {
     return std::string(what) + " (" + std::strerror(errno) + ")";
-}
-
-// The entries of an open folder, each with whether it is a folder itself.
-std::vector<std::pair<std::string, bool>> list(int fd)
-{
-    std::vector<std::pair<std::string, bool>> entries;
-    DIR* dir = ::fdopendir(::dup(fd));
-    while (const dirent* d = dir ? ::readdir(dir) : nullptr) {
-        struct stat st;
-        if (std::strcmp(d->d_name, ".") != 0 && std::strcmp(d->d_name, "..") != 0)
-            entries.emplace_back(
-                d->d_name, ::fstatat(fd, d->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(st.st_mode));
-    }
-    if (dir)
-        ::closedir(dir);
-    return entries;
 }
 
 } // namespace
@@ -68,45 +50,33 @@ bool PrivateMount::makeReadOnly()
 void removeTree(const std::string& hostFolder)
 {
     // Each round empties one folder of its files and moves its subfolders up beside it,
-    // under fresh names, then removes it; so no round goes deeper than one level.
-    const auto slash = hostFolder.rfind('/');
-    const int parent
-        = ::open(slash == 0 ? "/" : hostFolder.substr(0, slash).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (parent < 0)
-        return;
-    std::vector<std::string> pending { hostFolder.substr(slash + 1) };
-    unsigned long fresh = 0;
-    while (!pending.empty()) {
-        const std::string name = pending.back();
+    // under fresh names, then removes it; so no path is ever more than one level deep.
+    namespace fs = std::filesystem;
+    const fs::path parent = fs::path(hostFolder).parent_path();
+    std::vector<fs::path> pending { hostFolder };
+    std::error_code ec;
+    for (unsigned long fresh = 0; !pending.empty();) {
+        const fs::path folder = pending.back();
         pending.pop_back();
-        const int fd = ::openat(parent, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-        if (fd < 0) {
-            ::unlinkat(parent, name.c_str(), 0);
-            continue;
-        }
-        ::fchmod(fd, 0700);
-        for (const auto& [entry, isDir] : list(fd)) {
-            const std::string moved = ".nuvero-removing-" + std::to_string(::getpid()) + "-" + std::to_string(fresh++);
-            if (!isDir)
-                ::unlinkat(fd, entry.c_str(), 0);
-            else if (::renameat(fd, entry.c_str(), parent, moved.c_str()) == 0)
+        fs::permissions(folder, fs::perms::owner_all, fs::perm_options::add, ec);
+        for (const auto& entry : fs::directory_iterator(folder, ec)) {
+            const fs::path moved
+                = parent / (".nuvero-removing-" + std::to_string(::getpid()) + "-" + std::to_string(fresh++));
+            if (entry.symlink_status(ec).type() != fs::file_type::directory)
+                fs::remove(entry.path(), ec);
+            else if (fs::rename(entry.path(), moved, ec); !ec)
                 pending.push_back(moved);
         }
-        ::close(fd);
-        ::unlinkat(parent, name.c_str(), AT_REMOVEDIR);
+        fs::remove(folder, ec);
     }
-    ::close(parent);
 }
 
 std::vector<std::string> hostNames(const std::string& hostFolder)
 {
     std::vector<std::string> names;
-    const int fd = ::open(hostFolder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        return names;
-    for (const auto& entry : list(fd))
-        names.push_back(entry.first);
-    ::close(fd);
+    std::error_code ec;
+    for (const auto& entry : std::filesystem::directory_iterator(hostFolder, ec))
+        names.push_back(entry.path().filename().string());
     return names;
 }
 
