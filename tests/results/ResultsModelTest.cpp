@@ -1,6 +1,6 @@
 #include "results/ResultsModel.h"
 #include "results/FileCommands.h"
-#include "results/RowVector.h"
+#include "results/RowStore.h"
 #include "results/ScriptedUi.h"
 #include "results/SortState.h"
 #include "support/TempTree.h"
@@ -10,135 +10,110 @@
 
 #include <QPersistentModelIndex>
 
-#include <algorithm>
-#include <string>
-#include <vector>
-
 namespace nuvero {
 namespace {
 
 using Names = std::vector<std::string>;
-
 using test::makeRow;
 
-void append(ResultsModel& model, ResultRow row)
+void append(ResultsModel& model, std::vector<ResultRow> rows)
 {
-    std::vector<ResultRow> rows;
-    rows.push_back(std::move(row));
     model.appendRows(std::move(rows));
 }
 
-std::vector<std::string> column(const ResultsModel& model, int col)
+Names names(const ResultsModel& model)
 {
-    std::vector<std::string> out;
+    Names out;
     for (int i = 0; i < model.size(); ++i)
-        out.emplace_back(cellText(model.row(i), col));
+        out.push_back(model.row(i).name);
     return out;
 }
 
-std::vector<std::string> names(const ResultsModel& model)
-{
-    return column(model, NameColumn);
-}
-
-// One batch of rows in "c:\data" with these names.
-void fill(ResultsModel& model, const std::vector<std::string>& rowNames)
-{
-    std::vector<ResultRow> rows;
-    for (const std::string& n : rowNames)
-        rows.push_back(makeRow(makeSharedText("c:\\data"), n));
-    model.appendRows(std::move(rows));
-}
-
-TEST(ResultsModel, ColumnsCellsAndTheEditablePath)
-{
-    ResultsModel model;
-    append(model, makeRow(makeSharedText("c:\\Документы"), "Отчёт.doc", "05.12.2026  07:03:09", "12 KBytes", false));
-    append(model, makeRow(makeSharedText("c:\\"), "Папка", "01.03.2026  09:05:07", "0 KBytes", true));
-    const QStringList first = { "c:\\Документы", "Отчёт.doc", "05.12.2026  07:03:09", "12 KBytes", " " };
-    const QStringList second = { "c:\\", "Папка", "01.03.2026  09:05:07", "0 KBytes", "DIR" };
-    ASSERT_EQ(model.columnCount(), 5);
-    for (int c = 0; c < 5; ++c) {
-        EXPECT_EQ(model.data(model.index(0, c)).toString(), first[c]);
-        EXPECT_EQ(model.data(model.index(1, c)).toString(), second[c]);
-        EXPECT_EQ(bool(model.flags(model.index(0, c)) & Qt::ItemIsEditable), c == 0) << c;
-    }
-}
-
-TEST(ResultsModel, EditedPathBelongsToItsRowOnly)
+TEST(ResultsModel, CellsAndTheEditablePath)
 {
     ResultsModel model;
     const SharedText shared = makeSharedText("c:\\data");
-    append(model, makeRow(shared, "one"));
-    append(model, makeRow(shared, "two"));
-    append(model, makeRow(makeSharedText("c:\\bad\xFF"), "three"));
+    append(model,
+        { makeRow(shared, "Отчёт.doc", "05.12.2026  07:03:09", "12 KBytes"), makeRow(shared, "two"),
+            makeRow(makeSharedText("c:\\bad\xFF"), "Папка", {}, "0 KBytes", true) });
+    const QStringList first = { "c:\\data", "Отчёт.doc", "05.12.2026  07:03:09", "12 KBytes", " " };
+    for (int c = 0; c < 5; ++c) {
+        EXPECT_EQ(model.data(model.index(0, c)).toString(), first[c]);
+        EXPECT_EQ(bool(model.flags(model.index(0, c)) & Qt::ItemIsEditable), c == 0) << c;
+    }
+    EXPECT_EQ(model.data(model.index(2, 4)).toString(), "DIR");
+    // An edited Path belongs to its row only; a name cannot be edited.
     EXPECT_TRUE(model.setData(model.index(1, 0), QString::fromUtf8("d:\\Новая")));
     EXPECT_EQ(model.row(1).fullPath(), "d:\\Новая\\two");
     EXPECT_EQ(model.row(0).pathText(), "c:\\data");
     EXPECT_FALSE(model.setData(model.index(0, 1), "x"));
-    EXPECT_EQ(model.row(0).name, "one");
+    EXPECT_EQ(model.row(0).name, "Отчёт.doc");
     // Committing an edit without a change keeps bytes that are not valid UTF-8.
     EXPECT_TRUE(model.setData(model.index(2, 0), model.data(model.index(2, 0), Qt::EditRole)));
     EXPECT_EQ(model.row(2).pathText(), "c:\\bad\xFF");
 }
 
 // Header clicks: one direction flag for all columns, flipped by every click, also on an
-// empty list, where nothing else happens. (Orders by each column: RowSorterTest.)
-TEST(ResultsModel, HeaderClickSequence)
+// empty list; a selection follows its row through sorts and removals.
+TEST(ResultsModel, HeaderClicksAndSelection)
 {
     ResultsModel empty;
     SortState flipOnly;
-    int layouts = 0;
-    QObject::connect(&empty, &QAbstractItemModel::layoutChanged, [&] { ++layouts; });
     flipOnly.columnClicked(2, empty);
     EXPECT_TRUE(flipOnly.descending());
-    EXPECT_EQ(layouts, 0);
 
     ResultsModel model;
-    append(model, makeRow(makeSharedText("c:\\b"), "beta", "02.01.2024  00:00:00", "100 KBytes", false));
-    append(model, makeRow(makeSharedText("c:\\a"), "alpha", "15.12.2023  00:00:00", "20 KBytes", true));
-    append(model, makeRow(makeSharedText("c:\\c"), "gamma", "01.06.2025  00:00:00", "3 KBytes", false));
+    append(model,
+        { makeRow(makeSharedText("c:\\b"), "beta", "02.01.2024  00:00:00", "100 KBytes"),
+            makeRow(makeSharedText("c:\\a"), "alpha", "15.12.2023  00:00:00", "20 KBytes"),
+            makeRow(makeSharedText("c:\\c"), "gamma", "01.06.2025  00:00:00", "3 KBytes") });
+    const QPersistentModelIndex selected(model.index(1, 1)); // alpha
     SortState state;
-    struct Step {
+    const struct {
         int column;
         bool descending;
         Names order;
+        int selectedRow;
+    } steps[] = {
+        { 1, true, { "gamma", "beta", "alpha" }, 2 }, // first click after start: descending
+        { 1, false, { "alpha", "beta", "gamma" }, 0 }, // same column again: ascending
+        { 3, true, { "gamma", "alpha", "beta" }, 1 }, // another column: descending, Size as text
     };
-    const std::vector<Step> steps = {
-        { 1, true, { "gamma", "beta", "alpha" } }, // first click after start: descending
-        { 1, false, { "alpha", "beta", "gamma" } }, // same column again: ascending
-        { 3, true, { "gamma", "alpha", "beta" } }, // another column: descending, Size as text
-    };
-    for (const Step& s : steps) {
+    for (const auto& s : steps) {
         state.columnClicked(s.column, model);
-        EXPECT_EQ(state.column(), s.column);
         EXPECT_EQ(state.descending(), s.descending);
         EXPECT_EQ(names(model), s.order) << "column " << s.column;
+        EXPECT_EQ(selected.row(), s.selectedRow);
+        EXPECT_EQ(selected.data().toString(), "alpha");
     }
-}
-
-TEST(ResultsModel, SelectionFollowsItsRow)
-{
-    ResultsModel model;
-    fill(model, { "c", "a", "d", "b" });
-    const QPersistentModelIndex selected(model.index(2, 1)); // "d"
-    const QPersistentModelIndex current(model.index(0, 0)); // row of "c"
-    model.sort(NameColumn, false);
-    EXPECT_EQ(selected.row(), 3);
-    EXPECT_EQ(selected.column(), 1);
-    EXPECT_EQ(selected.data().toString(), "d");
-    EXPECT_EQ(current.row(), 2);
-    model.sort(NameColumn, true);
+    model.removeRow(0);
     EXPECT_EQ(selected.row(), 0);
-    EXPECT_EQ(current.row(), 1);
     model.removeRow(0);
     EXPECT_FALSE(selected.isValid());
-    EXPECT_EQ(current.row(), 0);
 }
 
-// The commands work on the model itself, in its display order. Sorted by Path descending,
-// what lies inside a folder, at any depth, comes before the folder's own row, so nothing
-// fails for an outdated Path.
+// Batches across the store's chunk edges keep every row in its place; clearing destroys them.
+TEST(ResultsModel, ManyRowsInBatchesOfAnySize)
+{
+    ResultsModel model;
+    const SharedText path = makeSharedText("c:\\data");
+    std::size_t total = 0;
+    for (const std::size_t size :
+        { RowStore::ChunkRows - 1, std::size_t(1), std::size_t(0), RowStore::ChunkRows + 1 }) {
+        std::vector<ResultRow> rows;
+        for (std::size_t i = 0; i < size; ++i) // long enough to live on the heap
+            rows.push_back(makeRow(path, "a name long enough for the heap " + std::to_string(total++)));
+        append(model, std::move(rows));
+    }
+    ASSERT_EQ(model.size(), static_cast<int>(total));
+    for (int i = 0; i < model.size(); ++i)
+        ASSERT_EQ(model.row(i).name, "a name long enough for the heap " + std::to_string(i));
+    model.clear();
+    EXPECT_EQ(path.use_count(), 1);
+}
+
+// The commands work on the model in its display order. Sorted by Path descending, what
+// lies inside a folder comes before the folder's own row, so nothing fails.
 TEST(ResultsModel, RenameAllAfterSortingByPathDescending)
 {
     test::TempTree tree;
@@ -147,10 +122,11 @@ TEST(ResultsModel, RenameAllAfterSortingByPathDescending)
     tree.makeFile("Папка/Вложенная/Щётка.txt", "deep");
     tree.makeFile("Папка/Файл.txt", "flat");
     ResultsModel model;
-    append(model, makeRow(makeSharedText("c:\\"), "Папка", "", "0 KBytes", true));
-    append(model, makeRow(makeSharedText("c:\\Папка"), "Вложенная", "", "0 KBytes", true));
-    append(model, makeRow(makeSharedText("c:\\Папка"), "Файл.txt"));
-    append(model, makeRow(makeSharedText("c:\\Папка\\Вложенная"), "Щётка.txt"));
+    append(model,
+        { makeRow(makeSharedText("c:\\"), "Папка", {}, "0 KBytes", true),
+            makeRow(makeSharedText("c:\\Папка"), "Вложенная", {}, "0 KBytes", true),
+            makeRow(makeSharedText("c:\\Папка"), "Файл.txt"),
+            makeRow(makeSharedText("c:\\Папка\\Вложенная"), "Щётка.txt") });
     model.sort(PathColumn, true);
     test::ScriptedUi ui;
     ui.answers = { true, true, true };

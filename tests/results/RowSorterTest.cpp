@@ -1,14 +1,12 @@
 #include "results/RowSorter.h"
 #include "results/ResultColumns.h"
-#include "results/RowVector.h"
+#include "results/RowStore.h"
+#include "results/ScriptedUi.h"
 #include "results/TextCompare.h"
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <numeric>
-#include <string>
-#include <vector>
 
 namespace nuvero {
 namespace {
@@ -21,13 +19,11 @@ using test::makeRow;
 bool sortList(RowStore& store, std::vector<std::uint32_t>& order, int column, bool descending)
 {
     const RowSorter::Result result = RowSorter::sort(store, order, column, descending);
-    if (!result.from.empty()) {
-        EXPECT_EQ(result.from.size(), order.size());
-        std::vector<std::uint32_t> sorted;
-        for (const std::uint32_t from : result.from)
-            sorted.push_back(order[from]);
+    std::vector<std::uint32_t> sorted;
+    for (const std::uint32_t from : result.from)
+        sorted.push_back(order[from]);
+    if (!result.from.empty())
         order.swap(sorted);
-    }
     return result.filled;
 }
 
