@@ -1,11 +1,10 @@
 #pragma once
 
 #include "results/CommandUi.h"
-#include "results/RowList.h"
+#include "results/RowVector.h"
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <deque>
 #include <functional>
 #include <string>
@@ -13,39 +12,14 @@
 
 namespace nuvero::test {
 
-// A row with these texts; the Time text is cut or padded with zero bytes to its 20 bytes.
-inline ResultRow makeRow(
-    SharedText path, std::string name, std::string_view time = {}, std::string size = "0 KBytes", bool dir = false)
-{
-    ResultRow row { .path = std::move(path), .name = std::move(name), .size = std::move(size), .dir = dir };
-    std::copy_n(time.begin(), std::min(time.size(), row.time.size()), row.time.begin());
-    return row;
-}
-
-// A plain results list for the commands.
-class RowVector : public RowList {
-public:
-    std::vector<ResultRow> rows;
-
-    std::vector<std::string> names() const
-    {
-        std::vector<std::string> out;
-        for (const ResultRow& r : rows)
-            out.push_back(r.name);
-        return out;
-    }
-    int size() const override { return static_cast<int>(rows.size()); }
-    const ResultRow& row(int index) const override { return rows[static_cast<std::size_t>(index)]; }
-    void setName(int index, std::string name) override { rows[static_cast<std::size_t>(index)].name = std::move(name); }
-    void eraseRow(int index) override { rows.erase(rows.begin() + index); }
-};
+using Events = std::vector<std::string>;
 
 // Answers the commands' questions from a script and records everything they show;
 // whileAsking runs when a question is up, before it is answered.
 class ScriptedUi : public CommandUi {
 public:
     std::deque<bool> answers;
-    std::vector<std::string> events;
+    Events events;
     std::function<void(int question)> whileAsking;
 
     bool confirm(const std::string& text) override
