@@ -67,29 +67,20 @@ QStringList place(TbsSkinDirTreeView& tree)
     return paths;
 }
 
-// Execute with the action run once inside its modal loop; the action closes the window
-// first, so that a failed check cannot leave it open. 1 for OK, 0 for Cancel, -1 when the
-// action never ran or the window stayed open (closed after 20 s so that nothing hangs).
+// Execute with the action run once inside its modal loop (the action closes the window):
+// 1 for OK, 0 for Cancel, -1 when the action never ran.
 int execute(TbsSkinSelectDirectoryDialog& picker, const std::function<void(TbsSelDirDlgForm&)>& action)
 {
     bool ran = false;
-    bool timedOut = false;
-    QElapsedTimer clock;
-    clock.start();
     QTimer poll; // keeps firing inside the modal loop
     QObject::connect(&poll, &QTimer::timeout, [&] {
         auto* window = qobject_cast<TbsSelDirDlgForm*>(QApplication::activeModalWidget());
-        if (window && window->isVisible() && !ran) {
-            ran = true;
+        if (window && window->isVisible() && !std::exchange(ran, true))
             action(*window);
-        } else if (window && clock.hasExpired(20000)) {
-            timedOut = true;
-            window->reject();
-        }
     });
     poll.start(5);
     const bool confirmed = picker.Execute();
-    return ran && !timedOut ? int(confirmed) : -1;
+    return ran ? int(confirmed) : -1;
 }
 
 } // namespace
