@@ -147,9 +147,7 @@ TEST_P(FileCommandsTest, Run)
     test::RowVector rows;
     for (const std::string& r : c.rows) {
         const auto bar = r.find('|');
-        const bool dir = r.back() == '/';
-        rows.rows.push_back(test::makeRow(
-            makeSharedText(r.substr(0, bar)), r.substr(bar + 1, r.size() - bar - 1 - dir), {}, "0 KBytes", dir));
+        rows.add(r.substr(0, bar), r.substr(bar + 1, r.size() - bar - 1 - (r.back() == '/')), r.back() == '/');
     }
     test::ScriptedUi ui;
     ui.answers = c.answers;
@@ -160,9 +158,8 @@ TEST_P(FileCommandsTest, Run)
     FileCommands commands(rows, ui);
     std::istringstream script(c.run);
     for (std::string op; script >> op;) {
-        const auto row = [&op]() -> std::optional<int> {
-            return op[1] == '-' && op.size() == 2 ? std::nullopt : std::optional(std::stoi(op.substr(1)));
-        };
+        const auto row
+            = [&op] { return op == "d-" || op == "r-" ? std::nullopt : std::optional(std::stoi(op.substr(1))); };
         if (op == "all")
             commands.renameAll();
         else if (op.starts_with("dir:"))
@@ -182,10 +179,8 @@ TEST_P(FileCommandsTest, Run)
     for (const std::string& e : c.after) {
         const auto at = e.find_first_of("=@");
         const std::string name = e.substr(e[0] == '-', at);
-        if (e[0] == '-')
-            EXPECT_FALSE(tree.exists(name)) << e;
-        else if (at == std::string::npos)
-            EXPECT_TRUE(tree.isDir(name) && tree.exists(name)) << e;
+        if (e[0] == '-' || at == std::string::npos)
+            EXPECT_TRUE(e[0] == '-' ? !tree.exists(name) : tree.isDir(name)) << e;
         else if (e[at] == '@')
             EXPECT_EQ(std::filesystem::read_symlink(tree.path(name)).string(), outside.path(e.substr(at + 1))) << e;
         else
