@@ -1,8 +1,7 @@
-// The Linux side of the platform layer: the drive table, what a listing shows of links,
-// odd names and other drives (paths far beyond PATH_MAX: WalkFaultTest's chain).
+// The Linux side of the platform layer: the drive table, what a listing shows of links and
+// entries only Linux has, and what one drive shows of another's folder and of /proc.
 
-#include "ListByName.h"
-
+#include "platform/IniFile.h"
 #include "platform/Platform.h"
 #include "platform/posix/DriveTable.h"
 #include "platform/posix/MountTable.h"
@@ -11,171 +10,127 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <fcntl.h>
+#include <algorithm>
 #include <map>
 #include <sys/stat.h>
-#include <unistd.h>
 
 namespace nuvero::platform {
 namespace {
 
-using test::listByName;
-
-TEST(DriveTableTest, ParsesTheDrivesSection)
+TEST(DriveTableTest, ReadsTheDrivesSectionOrDefaultsToRootAndHome)
 {
-    const IniFile ini = IniFile::parse("[drives]\n"
-                                       "C=/srv/\n"
-                                       "c=/ignored/second/c\n" // letters without regard to case, first wins
-                                       "d=relative/path\n" // refused
-                                       "e=\n" // refused
-                                       "ff=/two/letters\n" // refused
-                                       "1=/digit\n" // refused
-                                       "g=/srv\n" // folder already taken by C:
-                                       "h=/home/ann\n"
-                                       "garbage line\n");
-    const DriveTable table = DriveTable::fromSettings(ini, "/home/ann");
-    EXPECT_EQ(table.hostFolder('c'), "/srv");
-    EXPECT_EQ(table.hostFolder('C'), "/srv");
-    EXPECT_FALSE(table.hostFolder('d').has_value());
-    EXPECT_FALSE(table.hostFolder('e').has_value());
-    EXPECT_FALSE(table.hostFolder('g').has_value());
-    EXPECT_EQ(table.hostFolder('h'), "/home/ann");
-    EXPECT_EQ(table.mask(), (1u << 2) | (1u << 7));
-}
-
-TEST(DriveTableTest, DefaultsToRootAndHome)
-{
-    const struct {
-        const char* ini;
-        const char* home;
-        std::uint32_t mask;
-    } cases[] = {
-        { "", "/home/ann", 0b1100 },
-        { "[drives]\nx=not absolute\n", "/home/ann", 0b1100 },
-        { "[other]\nc=/data\n", "/root", 0b1100 },
-        { "", "/", 0b0100 }, // home is the root itself: only C:
-        { "", "", 0b0100 },
+    const auto drives = [](const std::string& ini, const char* home, char nestedIn = 0) {
+        const DriveTable table = DriveTable::fromSettings(IniFile::parse(ini), home);
+        std::string text;
+        for (char letter = 'a'; letter <= 'z'; ++letter) {
+            if (table.hostFolder(letter) && ((table.mask() >> (letter - 'a')) & 1))
+                text += std::string(1, letter) + "=" + *table.hostFolder(letter) + " ";
+        }
+        for (const auto& root : table.nestedRoots(nestedIn))
+            text += "nested:" + root + " ";
+        return text;
     };
-    for (const auto& c : cases) {
-        const DriveTable table = DriveTable::fromSettings(IniFile::parse(c.ini), c.home);
-        EXPECT_EQ(table.mask(), c.mask) << c.ini << " / " << c.home;
-        EXPECT_EQ(table.hostFolder('c'), "/");
-    }
-    EXPECT_EQ(DriveTable::fromSettings(IniFile::parse(""), "/home/ann/").hostFolder('d'), "/home/ann");
-}
-
-TEST(DriveTableTest, NestedRootsBelongToTheirOwnDrive)
-{
-    const DriveTable table = DriveTable::fromSettings(
-        IniFile::parse("[drives]\nc=/\nd=/home/ann\ne=/home/ann/music\nf=/home/annex\n"), "/home/ann");
-    EXPECT_EQ(table.nestedRoots('c'), (std::vector<std::string> { "/home/ann", "/home/ann/music", "/home/annex" }));
-    EXPECT_EQ(table.nestedRoots('d'), (std::vector<std::string> { "/home/ann/music" }));
-    EXPECT_TRUE(table.nestedRoots('f').empty());
+    // Letters without regard to case, the first wins; relative, empty, two letters, digits
+    // and a folder another drive has are refused; without any drive: C: the root, D: home.
+    EXPECT_EQ(drives("[drives]\nC=/srv/\nc=/x\nd=relative\ne=\nff=/x\n1=/x\ng=/srv\nh=/home/ann\n", "/home/ann"),
+        "c=/srv h=/home/ann ");
+    EXPECT_EQ(drives("[drives]\nx=not absolute\n", "/home/ann/"), "c=/ d=/home/ann ");
+    EXPECT_EQ(drives("", "/"), "c=/ ");
+    const std::string nested = "[drives]\nc=/\nd=/home/ann\ne=/home/ann/music\nf=/home/annex\n";
+    EXPECT_EQ(drives(nested, "", 'd'), "c=/ d=/home/ann e=/home/ann/music f=/home/annex nested:/home/ann/music ");
+    EXPECT_EQ(drives(nested, "", 'c'),
+        "c=/ d=/home/ann e=/home/ann/music f=/home/annex nested:/home/ann nested:/home/ann/music nested:/home/annex ");
 }
 
 TEST(MountTableTest, KeepsPseudoFileSystemsOnly)
 {
     const MountTable table = MountTable::parse("22 1 0:21 / /proc rw,nosuid - proc proc rw\n"
-                                               "23 1 0:22 / /sys rw - sysfs sysfs rw\n"
                                                "24 1 8:1 / / rw - ext4 /dev/sda1 rw\n"
-                                               "25 1 0:23 / /mnt/with\\040blank rw - devpts devpts rw\n"
-                                               "26 1 0:24 / /tmp rw - tmpfs tmpfs rw\n"
-                                               "broken line\n");
-    ASSERT_EQ(table.pseudoMounts().size(), 3u);
+                                               "25 1 0:23 / /mnt/with\\040blank\\040 rw - devpts devpts rw\n"
+                                               "26 1 0:24 / /tmp rw - tmpfs tmpfs rw\nbroken line\n");
+    ASSERT_EQ(table.pseudoMounts().size(), 2u);
     EXPECT_EQ(table.pseudoMounts()[0].mountPoint, "/proc");
-    EXPECT_EQ(table.pseudoMounts()[2].mountPoint, "/mnt/with blank");
+    EXPECT_EQ(table.pseudoMounts()[1].mountPoint, "/mnt/with blank ");
     EXPECT_TRUE(table.isPseudoDevice(table.pseudoMounts()[1].device));
 }
 
-class PosixPlatformTest : public testing::Test {
-protected:
+// Links are listed as reparse points and never followed; read-only entries and pipes get
+// their attribute words; a name holding "\" cannot be part of a program path and is left
+// out.
+TEST(PosixPlatformTest, EntriesThatOnlyLinuxHas)
+{
     test::TempTree tree;
     test::TestDrives drives;
-};
-
-// Links are listed as reparse points and never followed; read-only entries, pipes and
-// files beyond 4 GB get their attribute words and sizes; a name holding "\" cannot be
-// part of a program path and is left out.
-TEST_F(PosixPlatformTest, EntriesThatOnlyLinuxHas)
-{
     drives.map({ { 'c', tree.root() } });
     tree.makeFile("target.txt", "x");
     tree.makeDir("dir");
-    for (const auto& [link, target] : std::map<std::string, std::string> { { "to-file", "target.txt" },
-             { "to-dir", "dir" }, { "loop", "loop" }, { "dangling", "nowhere" }, { "to-root", "/" } })
+    for (const auto& [link, target] : { std::pair { "to-file", "target.txt" }, { "to-dir", "dir" }, { "loop", "loop" },
+             { "dangling", "nowhere" }, { "to-root", "/" } })
         tree.makeSymlink(link, target);
     tree.makeFile("ro.txt");
-    ASSERT_EQ(::chmod(tree.path("ro.txt").c_str(), 0444), 0);
     tree.makeDir("ro-dir");
-    ASSERT_EQ(::chmod(tree.path("ro-dir").c_str(), 0555), 0);
+    ASSERT_EQ(::chmod(tree.path("ro.txt").c_str(), 0444) | ::chmod(tree.path("ro-dir").c_str(), 0555), 0);
     ASSERT_EQ(::mkfifo(tree.path("pipe").c_str(), 0644), 0);
-    const int fd = ::open(tree.path("big").c_str(), O_CREAT | O_WRONLY, 0644);
-    ASSERT_GE(fd, 0);
-    ASSERT_EQ(::ftruncate(fd, 5LL * 1024 * 1024 * 1024 + 7), 0);
-    ::close(fd);
     tree.makeFile("back\\slash.txt");
 
-    const auto entries = listByName("c:\\");
-    for (const char* name : { "to-file", "to-dir", "loop", "dangling", "to-root" }) {
-        ASSERT_TRUE(entries.count(name)) << name;
-        EXPECT_EQ(entries.at(name).attributes, Attr::ReparsePoint) << name;
-        EXPECT_EQ(entries.at(name).size, 0u) << name;
-    }
-    EXPECT_EQ(entries.at("ro.txt").attributes, Attr::Archive | Attr::ReadOnly);
-    EXPECT_EQ(entries.at("ro-dir").attributes, Attr::Directory | Attr::ReadOnly);
-    EXPECT_EQ(entries.at("pipe").attributes, Attr::System);
-    EXPECT_EQ(entries.at("big").size, 5ULL * 1024 * 1024 * 1024 + 7);
-    EXPECT_FALSE(entries.count("back\\slash.txt"));
-    EXPECT_EQ(entries.size(), 11u);
+    std::vector<DirEntry> listed;
+    ASSERT_TRUE(Folder::open("c:\\").readAll(listed));
+    std::map<std::string, DirEntry> entries;
+    for (auto& e : listed)
+        entries[e.name] = e;
+    for (const auto& [name, attributes] : { std::pair { "to-file", Attr::ReparsePoint },
+             { "to-dir", Attr::ReparsePoint }, { "loop", Attr::ReparsePoint }, { "dangling", Attr::ReparsePoint },
+             { "to-root", Attr::ReparsePoint }, { "ro.txt", Attr::Archive | Attr::ReadOnly },
+             { "ro-dir", Attr::Directory | Attr::ReadOnly }, { "pipe", Attr::System } })
+        EXPECT_EQ(entries[name].attributes, attributes) << name;
+    EXPECT_EQ(listed.size(), 10u); // not the name with "\"
     EXPECT_EQ(openReadWriteTest("c:\\to-file").code(), IoCode::AccessDenied);
     EXPECT_TRUE(deleteFile("c:\\to-file").ok()); // the link goes, its target stays
     EXPECT_EQ(tree.read("target.txt"), "x");
 }
 
-TEST_F(PosixPlatformTest, AnotherDrivesFolderIsNeitherListedNorEntered)
+// A drive never shows another drive's folder nor a pseudo file system; drives are named
+// after their folders; one whose folder is missing or no folder is listed but not ready,
+// and every call reports it as a missing path.
+TEST(PosixPlatformTest, DrivesKeepToTheirOwnFolders)
 {
+    test::TempTree tree;
+    test::TestDrives drives;
     tree.makeDir("c-root/home/ann/docs");
     tree.makeDir("c-root/home/annex");
-    drives.map({ { 'c', tree.path("c-root") }, { 'd', tree.path("c-root/home/ann") } });
-    const auto home = listByName("c:\\home");
-    EXPECT_FALSE(home.count("ann"));
-    EXPECT_TRUE(home.count("annex"));
-    EXPECT_FALSE(Folder::open("c:\\home\\ann").isOpen());
-    EXPECT_FALSE(Folder::open("c:\\home\\ann\\docs").isOpen());
-    EXPECT_TRUE(Folder::open("d:\\docs").isOpen());
-    EXPECT_EQ(logicalDrives(), 0b1100u);
-}
-
-TEST_F(PosixPlatformTest, PseudoFileSystemsStayOutOfTheRootDrive)
-{
-    drives.map({ { 'c', "/" } });
-    const MountTable mounts = MountTable::readSystem();
-    bool procIsPseudo = false;
-    for (const auto& m : mounts.pseudoMounts())
-        procIsPseudo = procIsPseudo || m.mountPoint == "/proc";
-    if (!procIsPseudo)
-        GTEST_SKIP() << "/proc is not mounted here";
-    EXPECT_FALSE(listByName("c:\\").count("proc"));
-    EXPECT_FALSE(Folder::open("c:\\proc").isOpen());
-    EXPECT_FALSE(Folder::open("c:\\proc\\self").isOpen());
-}
-
-TEST_F(PosixPlatformTest, DriveDisplayNamesAndReadiness)
-{
-    tree.makeDir("music");
-    const char* home = std::getenv("HOME");
-    drives.map(
-        { { 'c', "/" }, { 'd', home ? home : "/tmp" }, { 'e', tree.path("music") }, { 'f', tree.path("missing") } });
+    tree.makeFile("music/a.txt", "x");
+    ASSERT_EQ(::mkfifo(tree.path("pipe").c_str(), 0644), 0);
+    tree.makeSymlink("link", tree.path("music"));
+    drives.map({ { 'c', tree.path("c-root") }, { 'd', tree.path("c-root/home/ann") }, { 'e', tree.path("link") },
+        { 'f', tree.path("missing") }, { 'g', "/" }, { 'h', tree.path("music/a.txt") }, { 'i', tree.path("pipe") },
+        { 'j', "relative" }, { 'k', "" } });
+    std::vector<DirEntry> home;
+    ASSERT_TRUE(Folder::open("c:\\home").readAll(home));
+    ASSERT_EQ(home.size(), 1u);
+    EXPECT_EQ(home[0].name, "annex");
+    EXPECT_FALSE(Folder::open("c:\\home\\ann").isOpen() || Folder::open("c:\\home\\ann\\docs").isOpen());
+    EXPECT_TRUE(Folder::open("d:\\docs").isOpen() && Folder::open("e:\\").isOpen());
+    EXPECT_EQ(logicalDrives(), 0b111111100u);
+    EXPECT_EQ(driveDisplayName('g'), "File System (G:)");
+    EXPECT_EQ(driveDisplayName('e'), "link (E:)");
     EXPECT_EQ(computerDisplayName(), "Computer");
-    EXPECT_EQ(driveDisplayName('c'), "File System (C:)");
-    if (home && std::string(home) != "/") {
-        EXPECT_EQ(driveDisplayName('d'), "Home (D:)");
+    for (const char letter : { 'f', 'h', 'i', 'j' }) {
+        EXPECT_FALSE(driveReady(letter)) << letter;
+        EXPECT_FALSE(Folder::open(std::string(1, letter) + ":\\").isOpen()) << letter;
     }
-    EXPECT_EQ(driveDisplayName('e'), "music (E:)");
     EXPECT_TRUE(driveReady('e'));
-    EXPECT_FALSE(driveReady('f'));
-    EXPECT_EQ(logicalDrives(), 0b111100u);
+    EXPECT_EQ(openReadWriteTest("h:\\a.txt").text(), "Invalid filename");
+    EXPECT_EQ(deleteFile("i:\\x").text(), "Invalid filename");
+    EXPECT_EQ(OutputFile().create("h:\\fls1").text(), "Invalid filename");
+    EXPECT_EQ(tree.read("music/a.txt"), "x");
+
+    const MountTable mounts = MountTable::readSystem();
+    const bool procIsPseudo = std::any_of(
+        mounts.pseudoMounts().begin(), mounts.pseudoMounts().end(), [](auto& m) { return m.mountPoint == "/proc"; });
+    std::vector<DirEntry> root;
+    ASSERT_TRUE(Folder::open("g:\\").readAll(root));
+    EXPECT_FALSE(procIsPseudo && std::any_of(root.begin(), root.end(), [](auto& e) { return e.name == "proc"; }));
+    EXPECT_FALSE(procIsPseudo && Folder::open("g:\\proc\\self").isOpen());
 }
 
 } // namespace

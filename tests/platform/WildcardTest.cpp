@@ -28,7 +28,12 @@ TEST(WildcardTest, MatchesLikeWindows)
         { "*.", "abc", true }, { "*.", "a.b", false }, { "abc.", "abc", true },
         // "?" before a dot or at the end may stand for nothing, elsewhere for one character.
         { "file?.txt", "file.txt", true }, { "file?.txt", "file1.txt", true }, { "file?.txt", "file12.txt", false },
-        { "abc?", "abc", true }, { "abc??", "abcd", true }, { "abc?", "abcde", false }, { "a?c", "ac", false } };
+        { "abc?", "abc", true }, { "abc??", "abcd", true }, { "abc?", "abcde", false }, { "a?c", "ac", false },
+        // Capitals of the name alphabets match their small letters; a byte that is no
+        // character (an overlong form, half a surrogate) is one character of its own.
+        { "ÉĀŁŚŽŸЁЄҐѠӐΑЯ", "éāłśžÿёєґѡӑαя", true }, { "éāłśžÿёєґѡӑαя", "ÉĀŁŚŽŸЁЄҐѠӐΑЯ", true }, { "×", "÷", false },
+        { "中", "中", true }, { "?", "😀", true }, { "?", "\xC0\x80", false }, { "??", "\xC0\x80", true },
+        { "??", "\xED\xA0\x80", false } };
     for (const auto& c : cases)
         EXPECT_EQ(wildcardMatch(c.pattern, c.name), c.matches) << c.pattern << " vs " << c.name;
 }

@@ -2,12 +2,10 @@
 
 #include <cerrno>
 #include <cstring>
-#include <dirent.h>
-#include <fcntl.h>
+#include <filesystem>
 #include <grp.h>
 #include <sched.h>
 #include <sys/mount.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -15,35 +13,9 @@ namespace nuvero::test {
 
 namespace {
 
-// Once per thread: a mount namespace of its own whose mounts do not travel back out.
-std::string enterOwnNamespace()
+std::string failed(const char* what)
 {
-    static thread_local std::string reason = [] {
-        if (::unshare(CLONE_NEWNS) != 0)
-            return std::string("no mount namespace of our own (unshare: ") + std::strerror(errno) + ")";
-        if (::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0)
-            return std::string("mounts cannot be made private (") + std::strerror(errno) + ")";
-        return std::string();
-    }();
-    return reason;
-}
-
-std::vector<std::pair<std::string, bool>> list(int fd)
-{
-    std::vector<std::pair<std::string, bool>> entries;
-    DIR* dir = ::fdopendir(::dup(fd));
-    if (!dir)
-        return entries;
-    while (const dirent* d = ::readdir(dir)) {
-        const std::string name = d->d_name;
-        if (name == "." || name == "..")
-            continue;
-        struct stat st;
-        const bool isDir = ::fstatat(fd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(st.st_mode);
-        entries.emplace_back(name, isDir);
-    }
-    ::closedir(dir);
-    return entries;
+    return std::string(what) + " (" + std::strerror(errno) + ")";
 }
 
 } // namespace
@@ -51,86 +23,70 @@ std::vector<std::pair<std::string, bool>> list(int fd)
 PrivateMount::PrivateMount(const std::string& folder, const std::string& options)
     : m_folder(folder)
 {
-    m_reason = enterOwnNamespace();
-    if (!m_reason.empty())
-        return;
-    if (::mount("nuvero-test", folder.c_str(), "tmpfs", 0, options.c_str()) != 0) {
-        m_reason = "tmpfs cannot be mounted (" + std::string(std::strerror(errno)) + ")";
-        return;
-    }
-    m_mounted = true;
+    // Once per thread: a mount namespace of its own whose mounts do not travel back out.
+    static thread_local const std::string own = [] {
+        if (::unshare(CLONE_NEWNS) != 0)
+            return failed("no mount namespace of our own: unshare");
+        if (::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0)
+            return failed("mounts cannot be made private");
+        return std::string();
+    }();
+    m_reason = own;
+    if (m_reason.empty() && ::mount("nuvero-test", folder.c_str(), "tmpfs", 0, options.c_str()) != 0)
+        m_reason = failed("tmpfs cannot be mounted");
 }
 
 PrivateMount::~PrivateMount()
 {
-    if (m_mounted)
+    if (mounted())
         ::umount2(m_folder.c_str(), MNT_DETACH);
 }
 
 bool PrivateMount::makeReadOnly()
 {
-    return m_mounted && ::mount("nuvero-test", m_folder.c_str(), "tmpfs", MS_REMOUNT | MS_RDONLY, nullptr) == 0;
+    return mounted() && ::mount("nuvero-test", m_folder.c_str(), "tmpfs", MS_REMOUNT | MS_RDONLY, nullptr) == 0;
 }
 
 void removeTree(const std::string& hostFolder)
 {
-    // Each round empties the top folder of its files and moves its subfolders up beside
-    // it, under fresh names, then removes it; so no round goes deeper than one level.
-    const auto slash = hostFolder.rfind('/');
-    const std::string parentPath = slash == 0 ? "/" : hostFolder.substr(0, slash);
-    const int parent = ::open(parentPath.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (parent < 0)
-        return;
-    std::vector<std::string> pending { hostFolder.substr(slash + 1) };
-    unsigned long fresh = 0;
-    while (!pending.empty()) {
-        const std::string name = pending.back();
+    // Each round empties one folder of its files and moves its subfolders up beside it,
+    // under fresh names, then removes it; so no path is ever more than one level deep.
+    namespace fs = std::filesystem;
+    const fs::path parent = fs::path(hostFolder).parent_path();
+    std::vector<fs::path> pending { hostFolder };
+    std::error_code ec;
+    for (unsigned long fresh = 0; !pending.empty();) {
+        const fs::path folder = pending.back();
         pending.pop_back();
-        const int fd = ::openat(parent, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-        if (fd < 0) {
-            ::unlinkat(parent, name.c_str(), 0);
-            continue;
-        }
-        ::fchmod(fd, 0700);
-        for (const auto& [entry, isDir] : list(fd)) {
-            if (!isDir) {
-                ::unlinkat(fd, entry.c_str(), 0);
-                continue;
-            }
-            const std::string moved = ".nuvero-removing-" + std::to_string(::getpid()) + "-" + std::to_string(fresh++);
-            if (::renameat(fd, entry.c_str(), parent, moved.c_str()) == 0)
+        fs::permissions(folder, fs::perms::owner_all, fs::perm_options::add, ec);
+        for (const auto& entry : fs::directory_iterator(folder, ec)) {
+            const fs::path moved
+                = parent / (".nuvero-removing-" + std::to_string(::getpid()) + "-" + std::to_string(fresh++));
+            if (entry.symlink_status(ec).type() != fs::file_type::directory)
+                fs::remove(entry.path(), ec);
+            else if (fs::rename(entry.path(), moved, ec); !ec)
                 pending.push_back(moved);
         }
-        ::close(fd);
-        ::unlinkat(parent, name.c_str(), AT_REMOVEDIR);
+        fs::remove(folder, ec);
     }
-    ::close(parent);
 }
 
 std::vector<std::string> hostNames(const std::string& hostFolder)
 {
     std::vector<std::string> names;
-    const int fd = ::open(hostFolder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        return names;
-    for (const auto& entry : list(fd))
-        names.push_back(entry.first);
-    ::close(fd);
+    std::error_code ec;
+    for (const auto& entry : std::filesystem::directory_iterator(hostFolder, ec))
+        names.push_back(entry.path().filename().string());
     return names;
 }
 
 int runAs(unsigned uid, unsigned gid, const std::function<int()>& body)
 {
     const pid_t child = ::fork();
-    if (child < 0)
-        return -1;
-    if (child == 0) {
-        if (::setgroups(0, nullptr) != 0 || ::setgid(gid) != 0 || ::setuid(uid) != 0)
-            ::_exit(125);
-        ::_exit(body());
-    }
+    if (child == 0)
+        ::_exit(::setgroups(0, nullptr) != 0 || ::setgid(gid) != 0 || ::setuid(uid) != 0 ? 125 : body());
     int status = 0;
-    if (::waitpid(child, &status, 0) != child || !WIFEXITED(status))
+    if (child < 0 || ::waitpid(child, &status, 0) != child || !WIFEXITED(status))
         return -1;
     return WEXITSTATUS(status);
 }

@@ -19,7 +19,7 @@ public:
     PrivateMount(const PrivateMount&) = delete;
     PrivateMount& operator=(const PrivateMount&) = delete;
 
-    bool mounted() const { return m_mounted; }
+    bool mounted() const { return m_reason.empty(); }
     const std::string& reason() const { return m_reason; }
 
     // Makes the mount read-only in place; what it holds stays.
@@ -27,7 +27,6 @@ public:
 
 private:
     std::string m_folder;
-    bool m_mounted = false;
     std::string m_reason;
 };
 
@@ -41,7 +40,7 @@ std::vector<std::string> hostNames(const std::string& hostFolder);
 
 // Runs `body` in a child process with the given user and group ids (the test itself runs as
 // root, for whom no permission is ever denied) and returns its exit status, or -1 when the
-// child could not be made.
+// child could not be made (125: the ids could not be taken).
 int runAs(unsigned uid, unsigned gid, const std::function<int()>& body);
 
 } // namespace nuvero::test

@@ -1,14 +1,13 @@
 #include "results/RowSorter.h"
 #include "results/ResultColumns.h"
-#include "results/RowVector.h"
+#include "results/RowStore.h"
+#include "results/ScriptedUi.h"
 #include "results/TextCompare.h"
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <numeric>
-#include <string>
-#include <vector>
+#include <set>
 
 namespace nuvero {
 namespace {
@@ -21,13 +20,11 @@ using test::makeRow;
 bool sortList(RowStore& store, std::vector<std::uint32_t>& order, int column, bool descending)
 {
     const RowSorter::Result result = RowSorter::sort(store, order, column, descending);
-    if (!result.from.empty()) {
-        EXPECT_EQ(result.from.size(), order.size());
-        std::vector<std::uint32_t> sorted;
-        for (const std::uint32_t from : result.from)
-            sorted.push_back(order[from]);
+    std::vector<std::uint32_t> sorted;
+    for (const std::uint32_t from : result.from)
+        sorted.push_back(order[from]);
+    if (!result.from.empty())
         order.swap(sorted);
-    }
     return result.filled;
 }
 
@@ -77,8 +74,6 @@ TEST(RowSorter, SortsByTheClickedColumnKeepingEqualRowsInOrder)
     }
     EXPECT_EQ(cells(store, order, PathColumn), (Names { "c:\\b", "c:\\b", "c:\\a", " " }));
     EXPECT_EQ(cells(store, order, SizeColumn), (Names { "3 KBytes", "100 KBytes", "20 KBytes", " " }));
-    EXPECT_EQ(store[3].name, "");
-    EXPECT_FALSE(store[3].path);
 
     // One row: nothing to order, but its empty key is filled in all the same.
     RowStore single;
@@ -106,8 +101,8 @@ TEST(RowSorter, AgreesWithTheTextComparisonAtEveryWordEdge)
     std::vector<ResultRow> rows;
     for (std::size_t i = 0; i < 3 * texts.size(); ++i) {
         const SharedText& p = paths[i * 7 % paths.size()];
-        rows.push_back(makeRow(i % 3 == 0 ? makeSharedText(*p) : p, texts[i * 5 % texts.size()], "01.01.2024  00:00:00",
-            std::to_string(i)));
+        rows.push_back(
+            makeRow(i % 3 == 0 ? makeSharedText(*p) : p, texts[i * 5 % texts.size()], {}, texts[i % texts.size()]));
     }
     store.append(rows);
     std::vector<std::uint32_t> order(store.size());
@@ -119,12 +114,7 @@ TEST(RowSorter, AgreesWithTheTextComparisonAtEveryWordEdge)
                 const int c = textcompare::compare(cellText(store[order[i]], col), cellText(store[order[i + 1]], col));
                 ASSERT_TRUE(descending ? c >= 0 : c <= 0) << "column " << col << " row " << i;
             }
-            std::vector<std::size_t> ids; // the Size cells, which name the rows
-            for (const std::uint32_t slot : order)
-                ids.push_back(std::stoul(store[slot].size));
-            std::sort(ids.begin(), ids.end());
-            ASSERT_EQ(ids.size(), store.size());
-            ASSERT_TRUE(ids.front() == 0 && std::adjacent_find(ids.begin(), ids.end()) == ids.end());
+            ASSERT_EQ(std::set<std::uint32_t>(order.begin(), order.end()).size(), store.size());
         }
     }
 }

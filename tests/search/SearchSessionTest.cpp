@@ -1,7 +1,8 @@
-#include "WalkTreeSupport.h"
+#include "RecordingSink.h"
 
 #include "search/DirectFolderLister.h"
 #include "search/SearchCriteria.h"
+#include "search/SearchJob.h"
 #include "search/SearchSession.h"
 #include "support/EventLoop.h"
 #include "support/TempTree.h"
@@ -14,7 +15,6 @@
 #include <memory>
 #include <mutex>
 #include <stdexcept>
-#include <thread>
 
 // Qt is not built with ThreadSanitizer: a QThread that has ended wakes its waiters through
 // a condition variable, and QThread::wait() learns of the end through Qt's own futex-based
@@ -31,25 +31,14 @@ namespace {
 using namespace std::chrono_literals;
 
 // Reads folders directly, but holds the listing of one folder until released (as a hung
-// network folder would), and fails the listing of another. Releases by itself after a
-// while, so that a test that goes wrong fails instead of hanging.
+// network folder would), and fails the listing of another. Gives up waiting after ten
+// seconds, so that a test that goes wrong fails instead of hanging.
 class StallingLister : public FolderLister {
 public:
-    StallingLister(std::string stalled, std::string failing = {})
+    StallingLister(std::string stalled, std::string failing)
         : m_stalled(std::move(stalled))
         , m_failing(std::move(failing))
-        , m_watchdog([this] {
-            std::unique_lock lock(m_mutex);
-            m_changed.wait_for(lock, 10s, [this] { return m_released; });
-            m_released = true;
-            m_changed.notify_all();
-        })
     {
-    }
-    ~StallingLister() override
-    {
-        release();
-        m_watchdog.join();
     }
 
     bool list(const SharedText& path, std::vector<platform::DirEntry>& out) override
@@ -60,7 +49,7 @@ public:
             std::unique_lock lock(m_mutex);
             m_inside = true;
             m_changed.notify_all();
-            m_changed.wait(lock, [this] { return m_released; });
+            m_changed.wait_for(lock, 10s, [this] { return m_released; });
             m_inside = false;
         }
         return DirectFolderLister::read(*path, out);
@@ -90,7 +79,6 @@ private:
     std::condition_variable m_changed;
     bool m_inside = false;
     bool m_released = false;
-    std::thread m_watchdog;
 };
 
 // What a session emitted, as the window would show it.
@@ -134,7 +122,7 @@ protected:
     }
 
     // A session whose listings hold at `stalled` and fail at `failing`, searching `roots`.
-    void start(const std::string& roots, std::string stalled = {}, std::string failing = {})
+    void start(const std::string& roots, std::string stalled = "none", std::string failing = "none")
     {
         lister = std::make_unique<StallingLister>(std::move(stalled), std::move(failing));
         session = std::make_unique<SearchSession>(criteria);
@@ -154,22 +142,20 @@ protected:
 TEST_F(SearchSessionTest, DeliversEveryRowInOrderThenFinished)
 {
     makeWideTree();
-    const test::ExpectedWalk expected = test::expectedWalk(tree.root(), "c:\\");
+    test::RecordingSink alone;
+    std::atomic<bool> never { false };
+    SearchJob(criteria, alone, never).run("c:", "*.*");
     start("c:");
     ASSERT_TRUE(session->running());
     ASSERT_TRUE(test::runUntil([&] { return !session->running(); }));
-    EXPECT_EQ(shown->rows, expected.rows);
-    EXPECT_EQ(shown->status, expected.folders.back());
+    EXPECT_EQ(shown->rows, alone.rowKeys());
+    EXPECT_EQ(shown->status, alone.statuses.back());
     EXPECT_EQ(shown->ends, std::vector<bool> { true });
     EXPECT_TRUE(session->waitForIdle(20000));
     EXPECT_EQ(session->workers(), 0);
     EXPECT_FALSE(shown->afterEnd);
-}
 
-TEST_F(SearchSessionTest, DestroyingARunningSessionStopsItsWorker)
-{
-    makeWideTree();
-    SearchSession running(criteria);
+    SearchSession running(criteria); // destroyed while its worker runs: stops it
     running.start("c:;c:;c:;c:", "*.*");
 }
 
@@ -178,7 +164,7 @@ TEST_F(SearchSessionTest, AnErrorOnTheWorkerEndsItSilently)
 {
     tree.makeFile("a.txt");
     tree.makeFile("gone/b.txt");
-    start("c:", {}, "c:\\gone");
+    start("c:", "none", "c:\\gone");
     ASSERT_TRUE(session->waitForIdle(20000));
     EXPECT_TRUE(session->running());
     EXPECT_TRUE(shown->ends.empty());

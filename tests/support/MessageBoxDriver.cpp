@@ -2,16 +2,14 @@
 
 #include <QAbstractButton>
 #include <QApplication>
-#include <QPushButton>
 
 namespace nuvero::test {
 
 MessageBoxDriver::MessageBoxDriver()
 {
     // Modal boxes run their own event loop, in which this timer keeps firing.
-    m_timer.setInterval(5);
     QObject::connect(&m_timer, &QTimer::timeout, this, &MessageBoxDriver::poll);
-    m_timer.start();
+    m_timer.start(5);
 }
 
 void MessageBoxDriver::poll()
@@ -20,15 +18,10 @@ void MessageBoxDriver::poll()
     if (!box || !box->isVisible() || box->property("nuveroTestSeen").toBool())
         return;
     box->setProperty("nuveroTestSeen", true);
-    Seen seen { box->windowTitle(), box->text(), box->icon(), !m_answers.empty() };
-    m_seen.push_back(seen);
-    QAbstractButton* button = nullptr;
-    if (!m_answers.empty()) {
-        button = box->button(m_answers.front());
+    seen.push_back({ box->windowTitle(), box->text(), box->icon() });
+    QAbstractButton* button = m_answers.empty() ? box->escapeButton() : box->button(m_answers.front());
+    if (!m_answers.empty())
         m_answers.pop_front();
-    }
-    if (!button)
-        button = box->escapeButton() ? box->escapeButton() : static_cast<QAbstractButton*>(box->defaultButton());
     if (button)
         button->click();
     else

@@ -357,4 +357,27 @@ void TempTree::remove(std::string_view relative) const
 
 #endif
 
+void TempTree::build(std::span<const TreeEntry> entries) const
+{
+    for (const TreeEntry& e : entries) {
+        if (e.kind == TreeEntry::Kind::Dir) {
+            makeDir(e.path);
+        } else if (e.kind == TreeEntry::Kind::Link) {
+            makeSymlink(e.path, e.target);
+        } else {
+#ifdef _WIN32
+            makeFile(e.path, std::string(e.size, 'x'));
+#else
+            makeFile(e.path);
+            if (::truncate(path(e.path).c_str(), static_cast<off_t>(e.size)) != 0)
+                fail("truncate");
+#endif
+        }
+    }
+    for (const TreeEntry& e : entries) {
+        if (e.write != 0)
+            setTimes(e.path, e.access, e.write);
+    }
+}
+
 } // namespace nuvero::test

@@ -1,10 +1,23 @@
 #pragma once
 
+#include <cstdint>
 #include <ctime>
+#include <span>
 #include <string>
 #include <string_view>
 
 namespace nuvero::test {
+
+// One entry of a tree described as data (see TempTree::build).
+struct TreeEntry {
+    enum class Kind { File, Dir, Link };
+    std::string_view path;
+    Kind kind = Kind::File;
+    std::uint64_t size = 0; // files; sparse on Linux
+    std::time_t write = 0; // with access: both set when write is not 0
+    std::time_t access = 0;
+    std::string_view target = {}; // links
+};
 
 // A real temporary folder tree, removed with everything in it when the object goes.
 // Paths given to the helpers are relative to the tree's root and use "/".
@@ -38,6 +51,8 @@ public:
     // Sets last access and last write time (seconds since 1970, UTC).
     void setTimes(std::string_view relative, std::time_t access, std::time_t modify) const;
     void remove(std::string_view relative) const; // file, link or whole folder
+    // Makes the entries in order, then sets their times (making an entry changes its folder's).
+    void build(std::span<const TreeEntry> entries) const;
 
 private:
     std::string m_root;
