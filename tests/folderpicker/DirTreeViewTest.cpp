@@ -129,6 +129,22 @@ void DirTreeViewTest::expandButtonsAreExactAndListingHappensOnce()
     d->setExpanded(false);
     d->setExpanded(true);
     QCOMPARE(d->childCount(), 0);
+    // Links are never folders, and another drive's root is not shown inside this one:
+    // neither is listed nor earns its folder an expand button.
+    TempTree e;
+    e.makeDir("target/inner");
+    e.makeSymlink("toTarget", "target");
+    e.makeDir("viaLink");
+    e.makeSymlink("viaLink/toTarget", "../target");
+    e.makeDir("holdsDrive/fRoot/inner");
+    m_env->mapAlso({ { 'E', e.root() }, { 'F', e.path("holdsDrive/fRoot") } });
+    TbsSkinDirTreeView withLinks;
+    QTreeWidgetItem* driveE = driveNode(withLinks, 'E');
+    driveE->setExpanded(true);
+    QCOMPARE(childTexts(driveE), (QStringList { "holdsDrive", "target", "viaLink" }));
+    QVERIFY(showsExpandButton(childNamed(driveE, "target")));
+    QVERIFY(!showsExpandButton(childNamed(driveE, "holdsDrive")));
+    QVERIFY(!showsExpandButton(childNamed(driveE, "viaLink")));
 }
 
 void DirTreeViewTest::openPath_data()
