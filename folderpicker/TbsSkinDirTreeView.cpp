@@ -68,11 +68,6 @@ std::string folderToOpen(const std::string& path)
     return path;
 }
 
-bool isDirectoryName(const platform::DirEntry& entry)
-{
-    return entry.isDirectory() && entry.name != "." && entry.name != "..";
-}
-
 // A path component against a node's compare text, case ignored. Names that are not
 // valid UTF-8 can only be matched byte for byte.
 bool sameComponent(const std::string& nodeText, const std::string& component)
@@ -178,18 +173,18 @@ void TbsSkinDirTreeView::AddSubFolders(const std::string& path, QTreeWidgetItem*
     platform::Folder listing = platform::Folder::open(folderToOpen(folder));
     if (!listing.isOpen())
         return;
-    std::vector<platform::DirEntry> entries;
-    listing.readAll(entries); // a listing that fails part-way still shows what it read
+    // Each expand button is HasSubFolders of the subfolder, read with the listing: the
+    // platform layer enters each subfolder from the listed folder instead of by path.
+    std::vector<platform::Folder::Subfolder> subfolders;
+    listing.readSubfolders(subfolders); // a listing that fails part-way still shows what it read
     QList<QTreeWidgetItem*> children;
-    for (const platform::DirEntry& entry : entries) {
-        if (!isDirectoryName(entry))
-            continue;
-        auto* child = new QTreeWidgetItem(QStringList(toQString(entry.name)));
-        child->setData(0, FolderNameRole, QByteArray::fromStdString(entry.name));
+    children.reserve(static_cast<qsizetype>(subfolders.size()));
+    for (const platform::Folder::Subfolder& subfolder : subfolders) {
+        auto* child = new QTreeWidgetItem(QStringList(toQString(subfolder.name)));
+        child->setData(0, FolderNameRole, QByteArray::fromStdString(subfolder.name));
         child->setIcon(0, m_icons->folder());
-        child->setChildIndicatorPolicy(HasSubFolders(folder + entry.name)
-                ? QTreeWidgetItem::ShowIndicator
-                : QTreeWidgetItem::DontShowIndicatorWhenChildless);
+        child->setChildIndicatorPolicy(
+            subfolder.hasSubfolder ? QTreeWidgetItem::ShowIndicator : QTreeWidgetItem::DontShowIndicatorWhenChildless);
         children.append(child);
     }
     parent->addChildren(children);

@@ -96,16 +96,35 @@ int openMapped(const Mapped& m, std::size_t count, int flags)
     return fd;
 }
 
-int openDirectory(const Mapped& m)
+namespace {
+
+// Opens a folder for listing with open(int flags). O_NOATIME keeps the search from
+// changing the last-access times it searches for; the system grants it to the owner of
+// the folder (and to root) only.
+template <typename Open> int openForListing(Open open)
 {
     constexpr int flags = O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NONBLOCK;
-    // O_NOATIME keeps the search from changing the last-access times it searches for; the
-    // system grants it to the owner of the folder (and to root) only.
-    const std::size_t count = m.components.size();
-    const int fd = openMapped(m, count, flags | O_NOATIME);
+    const int fd = open(flags | O_NOATIME);
     if (fd >= 0 || errno != EPERM)
         return fd;
-    return openMapped(m, count, flags);
+    return open(flags);
+}
+
+} // namespace
+
+int openDirectory(const Mapped& m)
+{
+    return openForListing([&m](int flags) { return openMapped(m, m.components.size(), flags); });
+}
+
+int openSubdirectory(int parentFd, std::string_view name)
+{
+    return openForListing([&](int flags) {
+        const int fd = openNoFollow(parentFd, name, flags);
+        if (fd < 0 && errno == ELOOP)
+            errno = ENOTDIR;
+        return fd;
+    });
 }
 
 Parent::~Parent()

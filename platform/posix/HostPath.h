@@ -40,6 +40,10 @@ int openMapped(const Mapped& m, std::size_t count, int flags);
 // The mapped folder itself, for listing.
 int openDirectory(const Mapped& m);
 
+// A folder's entry `name` opened for listing as openDirectory would open it by path: no
+// link is followed (a link fails with ENOTDIR, as a file does).
+int openSubdirectory(int parentFd, std::string_view name);
+
 // The folder that holds a mapped path's last component, opened as a path only, and that
 // component's name. Fails with EACCES for a drive's own folder, which has no parent here.
 struct Parent {

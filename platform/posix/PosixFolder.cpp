@@ -1,5 +1,6 @@
 // Folders on the POSIX back end: entered by descriptor, listed with getdents64 and one
-// statx per entry (the times and attributes the walk filters on).
+// statx per entry (the times and attributes the walk filters on; the folder picker's
+// listing asks it of folders only).
 
 #ifndef _GNU_SOURCE
 #define _GNU_SOURCE
@@ -28,18 +29,24 @@ using namespace posix;
 
 namespace {
 
+// Which of a thread's two listing buffers a read uses: the folder picker reads each
+// subfolder while its own listing still lies in the outer buffer.
+enum class Depth { Outer, Nested };
+
 // Reads an open folder's entries from the first, handing each name a program path can
 // hold to visit(name, length, d_type) until visit returns false. False when the listing
 // failed part-way.
-template <typename Visit> bool forEachName(int fd, bool& readBefore, Visit visit)
+template <typename Visit> bool forEachName(int fd, bool& readBefore, Visit visit, Depth depth = Depth::Outer)
 {
     // A second read starts again from the first entry; the first needs no seek.
     if (readBefore && ::lseek(fd, 0, SEEK_SET) < 0)
         return false;
     readBefore = true;
-    alignas(8) static thread_local char buffer[64 * 1024];
+    constexpr std::size_t BufferSize = 64 * 1024;
+    alignas(8) static thread_local char buffers[2][BufferSize];
+    char* const buffer = buffers[depth == Depth::Outer ? 0 : 1];
     for (;;) {
-        const ssize_t n = ::getdents64(fd, buffer, sizeof buffer);
+        const ssize_t n = ::getdents64(fd, buffer, BufferSize);
         if (n == 0)
             return true;
         if (n < 0)
@@ -111,6 +118,36 @@ bool countsSubfolderLinks(int fd)
     default:
         return false;
     }
+}
+
+// A link count of 2 settles "no subfolder" without reading the listing, where the file
+// system keeps the count.
+bool linkCountSaysEmpty(int fd)
+{
+    struct stat self;
+    return ::fstat(fd, &self) == 0 && self.st_nlink == 2 && countsSubfolderLinks(fd);
+}
+
+// Reads an open folder up to its first subfolder that a listing would show.
+bool listsSubfolder(const Configuration& config, int fd, bool& readBefore, Depth depth)
+{
+    HiddenFolders hidden(config, fd);
+    bool found = false;
+    forEachName(
+        fd, readBefore,
+        [&](const char* name, std::size_t, unsigned char type) {
+            // The listing's own type settles files and links; only a folder (which may be
+            // hidden) or a file system that leaves the type open costs a statx.
+            if (type != DT_DIR && type != DT_UNKNOWN)
+                return true;
+            struct statx sx;
+            if (::statx(fd, name, AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT, STATX_TYPE | STATX_INO, &sx) != 0)
+                return true;
+            found = (sx.stx_mode & S_IFMT) == S_IFDIR && !hidden.hides(sx);
+            return !found;
+        },
+        depth);
+    return found;
 }
 
 } // namespace
@@ -186,25 +223,47 @@ bool Folder::hasSubfolder()
     if (!isOpen())
         return false;
     const int fd = static_cast<int>(m_handle);
-    // A link count of 2 settles "none" without reading the listing, where it is kept.
-    struct stat self;
-    if (::fstat(fd, &self) == 0 && self.st_nlink == 2 && countsSubfolderLinks(fd))
+    if (linkCountSaysEmpty(fd))
         return false;
     const auto config = configuration();
+    return listsSubfolder(*config, fd, m_readBefore, Depth::Outer);
+}
+
+bool Folder::readSubfolders(std::vector<Subfolder>& out)
+{
+    if (!isOpen())
+        return false;
+    const int fd = static_cast<int>(m_handle);
+    const auto config = configuration();
     HiddenFolders hidden(*config, fd);
-    bool found = false;
-    forEachName(fd, m_readBefore, [&](const char* name, std::size_t, unsigned char type) {
-        // The listing's own type settles files and links; only a folder (which may be
-        // hidden) or a file system that leaves the type open costs a statx.
+    // A subfolder on this folder's own file system, where link counts are kept, is
+    // settled by a link count of 2 without being entered.
+    struct stat self;
+    const bool linksCounted = ::fstat(fd, &self) == 0 && countsSubfolderLinks(fd);
+    return forEachName(fd, m_readBefore, [&](const char* name, std::size_t length, unsigned char type) {
         if (type != DT_DIR && type != DT_UNKNOWN)
-            return true;
+            return true; // a file or a link
         struct statx sx;
-        if (::statx(fd, name, AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT, STATX_TYPE | STATX_INO, &sx) != 0)
+        if (::statx(fd, name, AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT, STATX_TYPE | STATX_INO | STATX_NLINK, &sx) != 0)
+            return true; // vanished between listing and reading
+        if ((sx.stx_mode & S_IFMT) != S_IFDIR || hidden.hides(sx))
             return true;
-        found = (sx.stx_mode & S_IFMT) == S_IFDIR && !hidden.hides(sx);
-        return !found;
+        Subfolder& sub = out.emplace_back();
+        sub.name.assign(name, length);
+        const bool ownFileSystem = linksCounted && makedev(sx.stx_dev_major, sx.stx_dev_minor) == self.st_dev;
+        if (ownFileSystem && sx.stx_nlink == 2)
+            return true;
+        Folder child;
+        child.m_handle = openSubdirectory(fd, name);
+        if (!child.isOpen())
+            return true;
+        // Elsewhere (a mount point, a file system that may not keep the count) the
+        // subfolder's own file system decides.
+        const bool settledByLinks = !ownFileSystem && linkCountSaysEmpty(static_cast<int>(child.m_handle));
+        sub.hasSubfolder = !settledByLinks
+            && listsSubfolder(*config, static_cast<int>(child.m_handle), child.m_readBefore, Depth::Nested);
+        return true;
     });
-    return found;
 }
 
 IoStatus enterFolder(std::string_view path, std::string* reportedPath)

@@ -83,6 +83,25 @@ bool isDriveLetter(char letter)
     return (letter >= 'a' && letter <= 'z') || (letter >= 'A' && letter <= 'Z');
 }
 
+// Can the folder at a system path be entered, the way making it the working directory
+// would?
+IoStatus enterable(const std::wstring& system)
+{
+    const QuietErrorMode quiet;
+    // The rights that entering a folder as the working directory asks for; the folder
+    // can still be renamed or deleted by others meanwhile.
+    const HANDLE handle = ::CreateFileW(system.c_str(), FILE_TRAVERSE | SYNCHRONIZE,
+        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS,
+        nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        return lastError();
+    BY_HANDLE_FILE_INFORMATION info {};
+    const bool isFolder
+        = ::GetFileInformationByHandle(handle, &info) && (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    ::CloseHandle(handle);
+    return isFolder ? IoStatus::success() : IoStatus(ERROR_DIRECTORY);
+}
+
 } // namespace
 
 // ---- Folder -------------------------------------------------------------------------------
@@ -114,24 +133,9 @@ Folder Folder::open(std::string_view path, IoStatus* status)
     const auto resolved = resolve(path, status);
     if (!resolved)
         return folder;
-    const QuietErrorMode quiet;
-    // The rights that entering a folder as the working directory asks for; the folder
-    // can still be renamed or deleted by others meanwhile.
-    const HANDLE handle = ::CreateFileW(resolved->system.c_str(), FILE_TRAVERSE | SYNCHRONIZE,
-        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS,
-        nullptr);
-    if (handle == INVALID_HANDLE_VALUE) {
+    if (const IoStatus entered = enterable(resolved->system); !entered.ok()) {
         if (status)
-            *status = lastError();
-        return folder;
-    }
-    BY_HANDLE_FILE_INFORMATION info {};
-    const bool isFolder
-        = ::GetFileInformationByHandle(handle, &info) && (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-    ::CloseHandle(handle);
-    if (!isFolder) {
-        if (status)
-            *status = IoStatus(ERROR_DIRECTORY);
+            *status = entered;
         return folder;
     }
     folder.m_handle = 0;
@@ -190,6 +194,25 @@ bool Folder::hasSubfolder()
     } while (!found && ::FindNextFileW(find, &data));
     ::FindClose(find);
     return found;
+}
+
+bool Folder::readSubfolders(std::vector<Subfolder>& out)
+{
+    std::vector<DirEntry> entries;
+    const bool complete = readAll(entries);
+    for (DirEntry& entry : entries) {
+        if (!entry.isDirectory())
+            continue;
+        Folder sub;
+        sub.m_nativePath = m_nativePath;
+        if (sub.m_nativePath.back() != '\\')
+            sub.m_nativePath.push_back('\\');
+        sub.m_nativePath += entry.name;
+        const bool entered = enterable(wide(sub.m_nativePath)).ok();
+        sub.m_handle = entered ? 0 : InvalidHandle;
+        out.push_back(Subfolder { std::move(entry.name), entered && sub.hasSubfolder() });
+    }
+    return complete;
 }
 
 // ---- times ----------------------------------------------------------------------------------

@@ -150,6 +150,22 @@ private slots:
         d->setExpanded(false);
         d->setExpanded(true);
         QCOMPARE(d->childCount(), 0);
+        // Links are never folders, and another drive's root is not shown inside this one:
+        // neither is listed nor earns its folder an expand button.
+        TempTree f;
+        f.makeDir("target/inner");
+        f.makeSymlink("toTarget", "target");
+        f.makeDir("viaLink");
+        f.makeSymlink("viaLink/toTarget", "../target");
+        f.makeDir("holdsDrive/hRoot/inner");
+        mapAlso({ { 'F', f.root() }, { 'H', f.path("holdsDrive/hRoot") } });
+        TbsSkinDirTreeView withLinks;
+        QTreeWidgetItem* driveF = driveNode(withLinks, 'F');
+        driveF->setExpanded(true);
+        QCOMPARE(childTexts(driveF), (QStringList { "holdsDrive", "target", "viaLink" }));
+        QVERIFY(showsExpandButton(childNamed(driveF, "target")));
+        QVERIFY(!showsExpandButton(childNamed(driveF, "holdsDrive")));
+        QVERIFY(!showsExpandButton(childNamed(driveF, "viaLink")));
     }
 
     void openPath()
