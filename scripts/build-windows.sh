@@ -37,7 +37,10 @@ build_qt() {
   local source
   source=$(find "$qt_root/src" -maxdepth 1 -mindepth 1 -type d -name 'qt6-base-*' | head -n 1)
   rm -rf "$qt_root/build" "$qt_prefix"
-  # Debian's source lacks the Wintab headers (tablet input). The host's Qt gives moc, uic, rcc and the host parts of Qt's CMake files.
+  # Debian's source lacks the Wintab headers (tablet input). Two features stay on when
+  # what they need is off, and then break the Windows plugin: dynamic OpenGL without
+  # OpenGL, the DirectWrite font database without Direct2D (GDI's serves). The host's Qt
+  # gives moc, uic, rcc and the host parts of Qt's CMake files.
   nice -n 19 cmake -S "$source" -B "$qt_root/build" -G Ninja \
     -DCMAKE_TOOLCHAIN_FILE="$here/cmake/mingw-w64.cmake" -DNUVERO_MINGW_SHARED_RUNTIME=ON \
     -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$qt_prefix" -DBUILD_SHARED_LIBS=ON \
@@ -50,7 +53,7 @@ build_qt() {
     -DFEATURE_system_freetype=OFF -DFEATURE_system_png=OFF -DFEATURE_system_jpeg=OFF \
     -DFEATURE_system_doubleconversion=OFF -DFEATURE_system_libb2=OFF \
     -DFEATURE_jpeg=OFF -DFEATURE_gif=OFF -DFEATURE_zstd=OFF -DFEATURE_pkg_config=OFF \
-    -DFEATURE_tabletevent=OFF
+    -DFEATURE_tabletevent=OFF -DFEATURE_dynamicgl=OFF -DFEATURE_directwrite3=OFF
   nice -n 19 cmake --build "$qt_root/build" -j "$jobs"
   cmake --install "$qt_root/build" >/dev/null
   echo "$qt_version" >"$stamp"

@@ -12,7 +12,7 @@
 # NUVERO_SCREENSHOT=file.png keeps a picture of the window after the search.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
-NUVERO_SETUP_EXTRA="${NUVERO_SETUP_EXTRA:-} wine wine64 xdotool python3-xlib x11-apps netpbm" \
+NUVERO_SETUP_EXTRA="${NUVERO_SETUP_EXTRA:-} wine wine64 locales xdotool python3-xlib x11-apps netpbm" \
   "$here/scripts/setup.sh"
 "$here/scripts/build-windows.sh"
 
@@ -28,7 +28,14 @@ xvfb=$!
 export DISPLAY=$display
 export WINEPREFIX="$work/wineprefix" WINEARCH=win64 WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml=" # no Mono or Gecko installer prompts
-# Wine takes the ANSI code page from the Unix locale: ru_RU gives 1251.
+# Wine takes the ANSI code page from the Unix locale: ru_RU gives 1251. The locale must
+# exist on the host too: without it Wine reads host file names as ASCII and mangles the
+# Cyrillic one.
+if ! locale -a 2>/dev/null | grep -qix 'ru_RU.utf8'; then
+  sudo_cmd=()
+  [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
+  "${sudo_cmd[@]}" localedef -i ru_RU -f UTF-8 ru_RU.UTF-8
+fi
 russian=(env LC_ALL=ru_RU.UTF-8)
 app=""
 cleanup() {
