@@ -9,8 +9,8 @@
 
 namespace nuvero::test {
 
-// Keeps everything the walk writes, in order, and lets a test act at a given moment (change
-// criteria, request a stop) from inside the walk, on the walk's own thread.
+// Keeps everything the walk writes, in order; onRow acts on the walk's own thread after
+// each row (with the number of rows so far), e.g. to request a stop.
 class RecordingSink : public RowSink {
 public:
     struct Event {
@@ -23,40 +23,33 @@ public:
     std::vector<Event> events;
     std::optional<bool> finished; // the argument of finish(), once called
     int finishCalls = 0;
-
-    // Called after a row was recorded, with the number of rows so far.
-    std::function<void(const ResultRow&, std::size_t)> onRow;
-    // Called after a status was recorded, with the number of statuses so far.
-    std::function<void(const std::string&, std::size_t)> onStatus;
+    std::function<void(std::size_t)> onRow;
 
     void addRow(ResultRow&& row) override
     {
         events.push_back({ true, std::string(row.pathText()) + "|" + row.name });
         rows.push_back(std::move(row));
         if (onRow)
-            onRow(rows.back(), rows.size());
+            onRow(rows.size());
     }
-
     void setStatus(const SharedText& folder) override
     {
         statuses.push_back(*folder);
         events.push_back({ false, *folder });
-        if (onStatus)
-            onStatus(statuses.back(), statuses.size());
     }
-
     void finish(bool completed) override
     {
         finished = completed;
         ++finishCalls;
     }
-
     // "path|name" of every row.
     std::vector<std::string> rowKeys() const
     {
         std::vector<std::string> keys;
-        for (const auto& row : rows)
-            keys.push_back(std::string(row.pathText()) + "|" + row.name);
+        for (const auto& e : events) {
+            if (e.isRow)
+                keys.push_back(e.text);
+        }
         return keys;
     }
 };

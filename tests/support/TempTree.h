@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <ctime>
+#include <filesystem>
 #include <span>
 #include <string>
 #include <string_view>
@@ -55,6 +56,7 @@ public:
     void build(std::span<const TreeEntry> entries) const;
 
 private:
+    std::filesystem::path systemPath(std::string_view relative) const;
     std::string m_root;
     char m_letter = 0;
     void* m_claim = nullptr; // Windows: the named mutex that holds the letter
