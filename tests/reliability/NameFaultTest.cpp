@@ -127,26 +127,5 @@ INSTANTIATE_TEST_SUITE_P(Names, OddNameTest,
         NameCase { "CutSequence", "cut\xD0" }, NameCase { "OverlongSlash", "over\xC0\xAFlong" }),
     [](const ::testing::TestParamInfo<NameCase>& info) { return std::string(info.param.label); });
 
-// A name holding "\" cannot be written as a program path: it is never listed, and a row
-// that names it by hand means another path altogether, which does not exist.
-TEST_F(OddNameTest, ABackslashNameIsNeverListedAndNeverTouched)
-{
-    tree.makeFile("names/back\\slash", "content");
-    tree.makeFile("names/back", "not a folder");
-    std::atomic<bool> stop { false };
-    ASSERT_TRUE(SearchJob(criteria, sink, stop).run("c:\\names", "*.*"));
-    EXPECT_EQ(sink.rowKeys(), (std::vector<std::string> { "c:\\names|back" }));
-
-    rows.add("c:\\names", "back\\slash");
-    FileCommands commands(rows, ui);
-    ui.answers = { true };
-    commands.deleteFile(0);
-    commands.renameOne(0);
-    EXPECT_EQ(std::count(ui.events.begin(), ui.events.end(), "File I/O error."), 2);
-    EXPECT_EQ(tree.read("names/back\\slash"), "content");
-    EXPECT_EQ(tree.read("names/back"), "not a folder");
-    EXPECT_EQ(rows.size(), 1);
-}
-
 } // namespace
 } // namespace nuvero

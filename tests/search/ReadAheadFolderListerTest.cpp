@@ -8,9 +8,6 @@
 
 #include <gtest/gtest.h>
 
-#include <future>
-#include <memory>
-
 namespace nuvero {
 namespace {
 
@@ -91,24 +88,6 @@ TEST(ReadAheadListerTest, ListingsMatchTheirFoldersAcrossSkipsAndDrops)
     EXPECT_EQ(listed(lister, paths[5]), 6u);
     EXPECT_EQ(lister.stats().discarded, 5u); // f0 and f2 skipped, f3 .. f5 dropped, all read ahead
     EXPECT_EQ(listed(lister, paths[4]), 5u) << "a folder never announced is read on the spot";
-}
-
-TEST(ReadAheadListerTest, DestroyedWhileReadingAhead)
-{
-    test::TempTree tree;
-    test::TestDrives drives;
-    const auto paths = makeFolders(tree, drives.driveFor(tree), 60, 40);
-    for (int round = 0; round < 20; ++round) {
-        std::atomic<bool> stop { false };
-        auto lister = std::make_unique<ReadAheadFolderLister>(&stop, 1 + round % 3);
-        for (const auto& p : paths)
-            lister->queued(p);
-        for (int i = 0; i < round % 4; ++i)
-            listed(*lister, paths[static_cast<std::size_t>(i)]);
-        stop = round % 2;
-        auto destroyed = std::async(std::launch::async, [&] { lister.reset(); });
-        ASSERT_EQ(destroyed.wait_for(20s), std::future_status::ready) << "the read-ahead threads did not end";
-    }
 }
 
 } // namespace

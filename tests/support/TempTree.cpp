@@ -205,7 +205,11 @@ std::filesystem::path TempTree::systemPath(std::string_view relative) const
 
 void TempTree::makeDir(std::string_view relative) const
 {
-    std::filesystem::create_directories(systemPath(relative));
+    // One level at a time: create_directories cannot climb a "\\?\" path to its drive.
+    for (std::size_t pos = 0; pos != std::string_view::npos;) {
+        pos = relative.find('/', pos + 1);
+        std::filesystem::create_directory(systemPath(relative.substr(0, pos)));
+    }
 }
 
 void TempTree::makeFile(std::string_view relative, std::string_view content) const
