@@ -46,18 +46,6 @@ TEST(RowQueueTest, HandsOverBatchesInOrderWithTheEndLast)
     EXPECT_EQ(batch.status, std::optional<std::string>("c:\\b"));
     EXPECT_TRUE(batch.finished);
 
-    // A stopped worker's rows come without "finished"; after close() nothing more comes.
-    queue.reset();
-    add(queue, 0, 1);
-    queue.flush();
-    queue.close();
-    add(queue, 1, 2);
-    queue.finish(true);
-    batch = queue.take();
-    EXPECT_EQ(names(batch.rows), "0 ");
-    EXPECT_FALSE(batch.finished);
-    EXPECT_EQ(batch.status, std::nullopt);
-
     RowQueue quick(1000, std::chrono::milliseconds(0));
     add(quick, 0, 1);
     EXPECT_EQ(quick.take().rows.size(), 1u) << "handed over after the delay, however few";
