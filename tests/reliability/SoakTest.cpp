@@ -147,7 +147,6 @@ TEST(SoakTest, SearchesStartedAndStoppedAtRandomOverAChangingTree)
             ASSERT_TRUE(std::regex_match(row, made)) << "row of an entry that never was: " << row;
     }
     ASSERT_TRUE(session.waitForIdle(60000));
-    EXPECT_GE(searches, 50);
     EXPECT_GT(completed, 0);
 }
 
