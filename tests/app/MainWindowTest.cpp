@@ -186,26 +186,18 @@ private slots:
         w.reset(); // waits for the worker; nothing may reach a destroyed list
     }
 
-    // AutoSave writes the whole list to D: when a search stops.
-    void autoSaveWritesTheListWhenTheSearchStops()
-    {
-        m_tree->makeFile("data/a.txt");
-        m_tree->makeDir("home");
-        m_drives->map({ { 'c', m_tree->path("data") }, { 'd', m_tree->path("home") } });
-        const std::string file = "home/fls114 30 05_04 12 2036";
-        auto w = makeWindow();
-        w->DateTimePicker1->setDateTime(QDateTime(QDate(2036, 12, 4), QTime(14, 30, 5), Qt::UTC));
-        w->CheckBox2->setChecked(true);
-        searchAndWait(*w, QStringLiteral("c:"));
-        QCOMPARE(QString::fromStdString(m_tree->read(file)), "c:\\" + QString(46, ' ') + "a.txt \r\n");
-    }
-
-    void savingByHandWritesTheListAndAsksBeforeReplacing()
+    // AutoSave writes the list to D: when a search stops, under a name made of the threshold.
+    void savingTheList()
     {
         m_tree->makeFile("data/a.txt");
         m_tree->makeFile("out/a/b.txt", "other file");
+        m_drives->map({ { 'c', m_tree->root() }, { 'd', m_tree->path("out") } });
         auto w = makeWindow();
+        w->DateTimePicker1->setDateTime(QDateTime(QDate(2036, 12, 4), QTime(14, 30, 5), Qt::UTC));
+        w->CheckBox2->setChecked(true);
         searchAndWait(*w, QStringLiteral("c:\\data"));
+        const QString list = "c:\\data" + QString(42, ' ') + "a.txt \r\n";
+        QCOMPARE(QString::fromStdString(m_tree->read("out/fls114 30 05_04 12 2036")), list);
         // Answers the save dialog with a file name, as its Save button would; or cancels it
         // once a box was answered.
         test::MessageBoxDriver boxes;
@@ -224,8 +216,7 @@ private slots:
             });
             w->Savelisttofile1Click();
         };
-        const QString list = "c:\\data" + QString(42, ' ') + "a.txt \r\n";
-        // A name holding "\" beside a folder "a" with "b.txt" in it: the list goes to the
+        // Saved by hand: a name holding "\" beside a folder "a" with "b.txt" in it: the list goes to the
         // confirmed file, and "a/b.txt" stays as it is.
         save("out/a\\b.txt");
         QCOMPARE(QString::fromStdString(m_tree->read("out/a\\b.txt")), list);
@@ -238,8 +229,8 @@ private slots:
         QCOMPARE(QString::fromStdString(m_tree->read("out/a\\b.txt")), QStringLiteral("keep me"));
     }
 
-    // The commands that go through the real folder picker: ">" and the hidden "Rename Dir"; the picker hands over a
-    // folder name's exact bytes, UTF-8 or not.
+    // The commands that go through the real folder picker: ">" and the hidden "Rename Dir";
+    // the picker hands over a folder name's exact bytes, UTF-8 or not.
     void pickerCommands()
     {
         const std::string folder = "Папка";
