@@ -109,8 +109,6 @@ private slots:
         m_tree->makeFile("ZHuk.txt", "already here");
         auto w = makeWindow();
         searchAndWait(*w, QStringLiteral("c:"));
-        searchAndWait(*w, QStringLiteral("c:"));
-        QCOMPARE(w->results().rowCount(), 6); // appended
         w->RusCheck->setChecked(true);
         w->ListView1->selectRow(0);
         w->PopupMenu1Popup();
@@ -130,8 +128,7 @@ private slots:
         boxes.answer(QMessageBox::Yes);
         boxes.answer(QMessageBox::Ok);
         w->ransliteit1Click();
-        QCOMPARE(boxes.seen.size(), std::size_t(3));
-        QCOMPARE(boxes.seen[2], QStringLiteral("File I/O error."));
+        QCOMPARE(boxes.seen.back(), QStringLiteral("File I/O error."));
         QCOMPARE(QString::fromStdString(m_tree->read("ZHuk.txt")), QStringLiteral("already here"));
         // The general error report adds a stop unless one is there.
         QCOMPARE(generalErrorText(QStringLiteral("File not found")), QStringLiteral("File not found."));
@@ -248,7 +245,9 @@ private slots:
             });
             ((*w).*command)();
         };
-        // ">": OK replaces the roots, and the search walks that folder.
+        // ">": Cancel changes nothing; OK replaces the roots, and the search walks that folder.
+        pick("C:\\" + bad, "cancelButton", &TForm1::SpeedButton1Click);
+        QCOMPARE(w->ComboBox1->currentText(), QStringLiteral("c:;"));
         pick("C:\\" + bad, "okButton", &TForm1::SpeedButton1Click);
         QTest::mouseClick(w->BitBtn2, Qt::LeftButton);
         QTRY_COMPARE_WITH_TIMEOUT(w->BitBtn2->text(), QStringLiteral("Search"), 20000);

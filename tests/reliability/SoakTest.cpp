@@ -21,7 +21,6 @@
 #include <chrono>
 #include <cstdlib>
 #include <fcntl.h>
-#include <iterator>
 #include <random>
 #include <regex>
 #include <sys/stat.h>
@@ -40,12 +39,9 @@ namespace {
 
 using namespace std::chrono_literals;
 
-#ifndef NUVERO_SOAK_DEFAULT_SECONDS
-#define NUVERO_SOAK_DEFAULT_SECONDS 10
-#endif
-
-// Every entry change() can make, as a row's folder and name joined by "\".
-const std::regex made(R"(c:\\(folder|папка)[0-3](\\s[0-3](\\(file|Файл)[0-9]\.txt)?)?)");
+// Every entry change() can make, as a row's folder and name joined by "\" (doubled after a
+// folder with a trailing "\": the drive's root, or a root typed so).
+const std::regex made(R"(c:\\{1,2}(folder|папка)[0-3](\\{1,2}s[0-3](\\(file|Файл)[0-9]\.txt)?)?)");
 
 // One random change of the tree: a folder comes (back) or goes; a file comes; a folder or
 // file turns into a file or into a link out of the drive or to the system's root. Files are
@@ -103,10 +99,8 @@ TEST(SoakTest, SearchesStartedAndStoppedAtRandomOverAChangingTree)
     QObject::connect(&session, &SearchSession::rowsFound, [&](std::span<ResultRow> found) {
         afterEnd = afterEnd || !ends.empty();
         ++drains;
-        for (const ResultRow& row : found) {
-            const std::string folder(row.pathText());
-            rows.push_back(folder + (folder.ends_with('\\') ? "" : "\\") + row.name);
-        }
+        for (const ResultRow& row : found)
+            rows.push_back(std::string(row.pathText()) + "\\" + row.name);
     });
     QObject::connect(&session, &SearchSession::ended, [&](bool completed) { ends.push_back(completed); });
 

@@ -42,7 +42,6 @@ TEST(RowQueueTest, HandsOverBatchesAndTheFeedEndsAfterTheLastRow)
     RowFeed::Part part = feed.next(queue);
     std::string shown = names(part.rows);
     add(queue, 4, 7);
-    queue.setStatus(makeSharedText("c:\\a"));
     queue.setStatus(makeSharedText("c:\\b"));
     queue.finish(true);
     EXPECT_EQ(notices, 2) << "one notice per take";

@@ -3,7 +3,6 @@
 #include <QCoreApplication>
 #include <QTimer>
 
-#include <chrono>
 
 namespace nuvero::test {
 
