@@ -86,8 +86,8 @@ private slots:
         m_drives->map({ { 'c', m_tree->root() } });
     }
 
-    // The stored threshold and the roots "c:" up to
-    // the last drive; the two pickers hold one value.
+    // The window starts with the stored threshold and the roots "c:" up to the last drive;
+    // the two pickers hold one value.
     void startsWithTheStoredThresholdAndEveryDrive()
     {
         m_tree->makeDir("e");
@@ -100,8 +100,9 @@ private slots:
         QCOMPARE(w->criteria().threshold().rowText(), std::string("02.01.2025  08:09:10"));
     }
 
-    // Found rows through the menu: "Rus names" empties the list and finds Cyrillic names only,
-    // and enables the transliteration; Delete and rename ask first, and report in real boxes.
+    // Found rows through the menu: transliteration stays off after a search started without
+    // "Rus names", whose search empties the list and finds Cyrillic names only; Delete and
+    // rename ask first, and report in real boxes.
     void commandsOnFoundRows()
     {
         m_tree->makeFile("Жук.txt", "beetle");
