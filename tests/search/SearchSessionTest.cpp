@@ -1,9 +1,6 @@
-#include "RecordingSink.h"
-
+#include "search/SearchSession.h"
 #include "search/DirectFolderLister.h"
 #include "search/SearchCriteria.h"
-#include "search/SearchJob.h"
-#include "search/SearchSession.h"
 #include "support/EventLoop.h"
 #include "support/TempTree.h"
 #include "support/TestDrives.h"
@@ -12,9 +9,7 @@
 
 #include <chrono>
 #include <condition_variable>
-#include <memory>
 #include <mutex>
-#include <stdexcept>
 
 // Qt is not built with ThreadSanitizer: a QThread that has ended wakes its waiters through
 // a condition variable, and QThread::wait() learns of the end through Qt's own futex-based
@@ -30,22 +25,16 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// Reads folders directly, but holds the listing of one folder until released (as a hung
-// network folder would), and fails the listing of another. Gives up waiting after ten
-// seconds, so that a test that goes wrong fails instead of hanging.
+// Reads folders directly, but holds the listing of `stalled` until released (as a hung
+// network folder would). Gives up holding after ten seconds,
+// so that a test that goes wrong fails instead of hanging.
 class StallingLister : public FolderLister {
 public:
-    StallingLister(std::string stalled, std::string failing)
-        : m_stalled(std::move(stalled))
-        , m_failing(std::move(failing))
-    {
-    }
+    std::string stalled = "none";
 
     bool list(const SharedText& path, std::vector<platform::DirEntry>& out) override
     {
-        if (*path == m_failing)
-            throw std::runtime_error("device gone");
-        if (*path == m_stalled) {
+        if (*path == stalled) {
             std::unique_lock lock(m_mutex);
             m_inside = true;
             m_changed.notify_all();
@@ -55,15 +44,10 @@ public:
         return DirectFolderLister::read(*path, out);
     }
 
-    bool waitUntilInside()
+    bool inside(std::chrono::milliseconds wait = 0ms)
     {
         std::unique_lock lock(m_mutex);
-        return m_changed.wait_for(lock, 10s, [this] { return m_inside; });
-    }
-    bool inside()
-    {
-        std::lock_guard lock(m_mutex);
-        return m_inside;
+        return m_changed.wait_for(lock, wait, [this] { return m_inside; });
     }
     void release()
     {
@@ -73,140 +57,54 @@ public:
     }
 
 private:
-    const std::string m_stalled;
-    const std::string m_failing;
     std::mutex m_mutex;
     std::condition_variable m_changed;
     bool m_inside = false;
     bool m_released = false;
 };
 
-// What a session emitted, as the window would show it.
-struct Shown {
-    explicit Shown(SearchSession& session)
-    {
-        QObject::connect(&session, &SearchSession::rowsFound, [this](std::span<ResultRow> found) {
-            afterEnd = afterEnd || !ends.empty();
-            for (const ResultRow& row : found)
-                rows.push_back(std::string(row.pathText()) + "|" + row.name);
-        });
-        QObject::connect(&session, &SearchSession::statusChanged, [this](const std::string& folder) {
-            afterEnd = afterEnd || !ends.empty();
-            status = folder;
-        });
-        QObject::connect(&session, &SearchSession::ended, [this](bool completed) { ends.push_back(completed); });
-    }
-
-    std::vector<std::string> rows;
-    std::string status;
-    std::vector<bool> ends; // true: completed
-    bool afterEnd = false; // something came after an end: never allowed
-};
-
-class SearchSessionTest : public ::testing::Test {
-protected:
-    static void SetUpTestSuite() { test::coreApplication(); }
-
-    void SetUp() override
-    {
-        drives.map({ { 'c', tree.root() } });
-        criteria.setAfterDate(false);
-    }
-
-    void makeWideTree()
-    {
-        for (int d = 0; d < 30; ++d) {
-            for (int f = 0; f < 25; ++f)
-                tree.makeFile("d" + std::to_string(d) + "/s" + std::to_string(d % 4) + "/f" + std::to_string(f));
-        }
-    }
-
-    // A session whose listings hold at `stalled` and fail at `failing`, searching `roots`.
-    void start(const std::string& roots, std::string stalled = "none", std::string failing = "none")
-    {
-        lister = std::make_unique<StallingLister>(std::move(stalled), std::move(failing));
-        session = std::make_unique<SearchSession>(criteria);
-        session->setFolderLister(lister.get());
-        shown = std::make_unique<Shown>(*session);
-        session->start(roots, "*.*");
-    }
-
+// Rows found before a listing that does not return show while it hangs, and so does the
+// folder it is stuck in. Stop and a new search then go on at once: the old worker's late
+// rows never show, and it is destroyed once its listing returns.
+TEST(SearchSessionTest, AStalledListingHoldsNeitherRowsNorTheNextSearch)
+{
+    test::coreApplication();
     test::TempTree tree;
     test::TestDrives drives;
-    SearchCriteria criteria;
-    std::unique_ptr<StallingLister> lister; // goes after the session, whose workers use it
-    std::unique_ptr<SearchSession> session;
-    std::unique_ptr<Shown> shown;
-};
-
-TEST_F(SearchSessionTest, DeliversEveryRowInOrderThenFinished)
-{
-    makeWideTree();
-    test::RecordingSink alone;
-    std::atomic<bool> never { false };
-    SearchJob(criteria, alone, never).run("c:", "*.*");
-    start("c:");
-    ASSERT_TRUE(session->running());
-    ASSERT_TRUE(test::runUntil([&] { return !session->running(); }));
-    EXPECT_EQ(shown->rows, alone.rowKeys());
-    EXPECT_EQ(shown->status, alone.statuses.back());
-    EXPECT_EQ(shown->ends, std::vector<bool> { true });
-    EXPECT_TRUE(session->waitForIdle(20000));
-    EXPECT_EQ(session->workers(), 0);
-    EXPECT_FALSE(shown->afterEnd);
-
-    SearchSession running(criteria); // destroyed while its worker runs: stops it
-    running.start("c:;c:;c:;c:", "*.*");
-}
-
-// A worker that fails ends without "finished"; rows found until then are still shown.
-TEST_F(SearchSessionTest, AnErrorOnTheWorkerEndsItSilently)
-{
-    tree.makeFile("a.txt");
-    tree.makeFile("gone/b.txt");
-    start("c:", "none", "c:\\gone");
-    ASSERT_TRUE(session->waitForIdle(20000));
-    EXPECT_TRUE(session->running());
-    EXPECT_TRUE(shown->ends.empty());
-    EXPECT_EQ(shown->rows.size(), 2u); // a.txt and the folder
-    session->stop();
-    EXPECT_EQ(shown->ends, std::vector<bool> { false });
-}
-
-// Stop and a new search while the old worker sits in a listing that does not return: the
-// window's thread goes on at once, the old worker's rows never show, and it is destroyed
-// once its listing returns.
-TEST_F(SearchSessionTest, SearchAfterStopDoesNotWaitForAStalledWorker)
-{
-    tree.makeFile("slow/s.txt");
-    tree.makeFile("fast/f.txt");
-    start("c:\\slow", "c:\\slow");
-    ASSERT_TRUE(lister->waitUntilInside());
-    session->stop();
-    session->start("c:\\fast", "*.*");
-    EXPECT_TRUE(lister->inside()) << "the new search waited for the stalled worker";
-    ASSERT_TRUE(test::runUntil([&] { return !session->running(); }));
-    EXPECT_EQ(shown->ends, (std::vector<bool> { false, true }));
-    lister->release();
-    EXPECT_TRUE(session->waitForIdle(20000));
-    EXPECT_EQ(session->workers(), 0);
-    EXPECT_EQ(shown->rows, std::vector<std::string> { "c:\\fast|f.txt" });
-}
-
-// Rows found before a listing that does not return are shown, and so is the folder it is
-// stuck in, while it is stuck.
-TEST_F(SearchSessionTest, RowsAndTheStalledFolderShowWhileItsListingHangs)
-{
+    drives.map({ { 'c', tree.root() } });
     for (int i = 0; i < 10; ++i)
-        tree.makeFile("a" + std::to_string(i) + ".txt");
-    tree.makeFile("slow/s.txt");
-    start("c:", "c:\\slow");
-    EXPECT_TRUE(test::runUntil([&] { return shown->rows.size() == 11 && shown->status == "c:\\slow"; }, 5s));
-    EXPECT_TRUE(lister->inside());
-    lister->release();
-    ASSERT_TRUE(test::runUntil([&] { return !session->running(); }));
-    EXPECT_EQ(shown->rows.size(), 12u);
-    EXPECT_EQ(shown->ends, std::vector<bool> { true });
+        tree.makeFile("first/a" + std::to_string(i) + ".txt");
+    tree.makeFile("first/slow/s.txt");
+    tree.makeFile("fast/f.txt");
+    SearchCriteria criteria;
+    criteria.setAfterDate(false);
+    StallingLister lister; // goes after the session, whose workers use it
+    lister.stalled = "c:\\first\\slow";
+    SearchSession session(criteria);
+    session.setFolderLister(&lister);
+    std::vector<std::string> rows; // what the window would show
+    std::string status;
+    std::vector<bool> ends; // true: completed
+    QObject::connect(&session, &SearchSession::rowsFound, [&](std::span<ResultRow> found) {
+        for (const ResultRow& row : found)
+            rows.push_back(std::string(row.pathText()) + "|" + row.name);
+    });
+    QObject::connect(&session, &SearchSession::statusChanged, [&](const std::string& folder) { status = folder; });
+    QObject::connect(&session, &SearchSession::ended, [&](bool completed) { ends.push_back(completed); });
+
+    session.start("c:\\first", "*.*");
+    EXPECT_TRUE(test::runUntil([&] { return rows.size() == 11 && status == lister.stalled; }, 5s));
+    ASSERT_TRUE(lister.inside(10s));
+    session.stop();
+    rows.clear();
+    session.start("c:\\fast", "*.*");
+    EXPECT_TRUE(lister.inside()) << "the new search waited for the stalled worker";
+    ASSERT_TRUE(test::runUntil([&] { return !session.running(); }));
+    EXPECT_EQ(ends, (std::vector<bool> { false, true }));
+    lister.release();
+    EXPECT_TRUE(session.waitForIdle(20000));
+    EXPECT_EQ(session.workers(), 0);
+    EXPECT_EQ(rows, std::vector<std::string> { "c:\\fast|f.txt" });
 }
 
 } // namespace

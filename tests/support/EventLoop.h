@@ -1,33 +1,30 @@
 #pragma once
 
 #include <QCoreApplication>
-#include <QDeadlineTimer>
 #include <QTimer>
 
-#include <chrono>
 
 namespace nuvero::test {
 
 // The application object Qt's event loop needs in a GoogleTest program; made once.
-inline QCoreApplication& coreApplication()
+inline void coreApplication()
 {
     static int argc = 1;
     static char name[] = "nuvero-test";
     static char* argv[] = { name, nullptr };
-    static QCoreApplication* app = QCoreApplication::instance() ? nullptr : new QCoreApplication(argc, argv);
-    return app ? *app : *QCoreApplication::instance();
+    if (!QCoreApplication::instance())
+        new QCoreApplication(argc, argv);
 }
 
 // Runs this thread's event loop until done() holds; false when the timeout passes first.
 // It sleeps in the loop until an event comes, so done() must turn true through events.
 template <typename Done> bool runUntil(Done done, std::chrono::milliseconds timeout = std::chrono::seconds(20))
 {
-    const QDeadlineTimer deadline(timeout);
-    QTimer wake; // ends the wait for events at the deadline
-    wake.setSingleShot(true);
-    wake.start(timeout);
+    QTimer deadline; // also ends the wait for events
+    deadline.setSingleShot(true);
+    deadline.start(timeout);
     while (!done()) {
-        if (deadline.hasExpired())
+        if (!deadline.isActive())
             return false;
         QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
     }

@@ -18,14 +18,11 @@ void MessageBoxDriver::poll()
     if (!box || !box->isVisible() || box->property("nuveroTestSeen").toBool())
         return;
     box->setProperty("nuveroTestSeen", true);
-    seen.push_back({ box->windowTitle(), box->text(), box->icon() });
+    seen.push_back(box->text());
     QAbstractButton* button = m_answers.empty() ? box->escapeButton() : box->button(m_answers.front());
     if (!m_answers.empty())
         m_answers.pop_front();
-    if (button)
-        button->click();
-    else
-        box->reject();
+    button ? button->click() : box->reject();
 }
 
 } // namespace nuvero::test

@@ -8,21 +8,15 @@
 
 namespace nuvero::test {
 
-// Answers the program's real modal message boxes: while one is open, records its title,
-// text and icon and presses the next queued button, or its escape button when none is
-// queued, so that a test never hangs.
+// Answers the program's real modal message boxes: while one is open, records its text and
+// presses the next queued button, or its escape button when none is queued, so that a test
+// never hangs.
 class MessageBoxDriver : public QObject {
 public:
-    struct Seen {
-        QString title;
-        QString text;
-        QMessageBox::Icon icon = QMessageBox::NoIcon;
-    };
-
     MessageBoxDriver();
 
     void answer(QMessageBox::StandardButton button) { m_answers.push_back(button); }
-    std::vector<Seen> seen;
+    std::vector<QString> seen; // the texts of the boxes answered, in turn
 
 private:
     void poll();
