@@ -3,10 +3,8 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
-#include <grp.h>
 #include <sched.h>
 #include <sys/mount.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 namespace nuvero::test {
@@ -78,17 +76,6 @@ std::vector<std::string> hostNames(const std::string& hostFolder)
     for (const auto& entry : std::filesystem::directory_iterator(hostFolder, ec))
         names.push_back(entry.path().filename().string());
     return names;
-}
-
-int runAs(unsigned uid, unsigned gid, const std::function<int()>& body)
-{
-    const pid_t child = ::fork();
-    if (child == 0)
-        ::_exit(::setgroups(0, nullptr) != 0 || ::setgid(gid) != 0 || ::setuid(uid) != 0 ? 125 : body());
-    int status = 0;
-    if (child < 0 || ::waitpid(child, &status, 0) != child || !WIFEXITED(status))
-        return -1;
-    return WEXITSTATUS(status);
 }
 
 } // namespace nuvero::test
