@@ -5,6 +5,11 @@
 
 #ifdef _WIN32
 #include "platform/win32/WindowsApi.h"
+#else
+#include <chrono>
+#include <fcntl.h>
+#include <future>
+#include <sys/stat.h>
 #endif
 
 #include <gtest/gtest.h>
@@ -53,6 +58,40 @@ TEST(ListFileWriter, WritesEveryRowInListOrder)
     EXPECT_TRUE(ListFileWriter::write(list, rows).ok());
     EXPECT_TRUE(tree.read("list.txt") == expected); // no dump of it on failure
 }
+
+#ifndef _WIN32
+// A list that cannot be written says why and never waits: a folder in the file's place
+// (whose contents stay), a pipe nobody reads, a full device, once at the end and once
+// while the list is still going out.
+TEST(ListFileWriter, SaysWhyItCannotWriteAndNeverWaits)
+{
+    test::TempTree tree;
+    test::TestDrives drives;
+    drives.map({ { 'c', tree.root() }, { 'x', "/dev" } });
+    tree.makeFile("folder/inside.txt", "kept");
+    ASSERT_EQ(::mkfifo(tree.path("pipe").c_str(), 0644), 0);
+    test::RowVector few, many;
+    few.add("c:\\", "name");
+    for (int i = 0; i < 30000; ++i)
+        many.add("c:\\folder\\with\\a\\longer\\path" + std::to_string(i % 97), "file" + std::to_string(i));
+    const struct {
+        const char* target;
+        const test::RowVector& rows;
+        const char* text;
+    } cases[] = { { "c:\\folder", few, "File access denied" }, { "c:\\pipe", few, "I/O error 31" },
+        { "x:\\full", few, "Disk full" }, { "x:\\full", many, "Disk full" } };
+    for (const auto& c : cases) {
+        auto saving = std::async(std::launch::async, [&] { return ListFileWriter::write(c.target, c.rows).text(); });
+        if (saving.wait_for(std::chrono::seconds(30)) != std::future_status::ready) {
+            ADD_FAILURE() << c.target << ": the save waits";
+            // Become the pipe's reader for good (one row fits its buffer), so that it can end.
+            (void)!::open(tree.path("pipe").c_str(), O_RDONLY | O_NONBLOCK);
+        }
+        EXPECT_EQ(saving.get(), c.text) << c.target;
+    }
+    EXPECT_EQ(tree.read("folder/inside.txt"), "kept");
+}
+#endif
 
 } // namespace
 } // namespace nuvero
