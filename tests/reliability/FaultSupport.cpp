@@ -40,11 +40,6 @@ PrivateMount::~PrivateMount()
         ::umount2(m_folder.c_str(), MNT_DETACH);
 }
 
-bool PrivateMount::makeReadOnly()
-{
-    return mounted() && ::mount("nuvero-test", m_folder.c_str(), "tmpfs", MS_REMOUNT | MS_RDONLY, nullptr) == 0;
-}
-
 void removeTree(const std::string& hostFolder)
 {
     // Each round empties one folder of its files and moves its subfolders up beside it,

@@ -21,9 +21,6 @@ public:
     bool mounted() const { return m_reason.empty(); }
     const std::string& reason() const { return m_reason; }
 
-    // Makes the mount read-only in place; what it holds stays.
-    bool makeReadOnly();
-
 private:
     std::string m_folder;
     std::string m_reason;

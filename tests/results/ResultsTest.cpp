@@ -34,8 +34,7 @@ TEST(TextCompare, OrderOfTheList)
         const char* b;
         int expected; // a sign, or the exact value where it is not ±1
     } cases[] = { { "apple", "APPLE", 0 }, { "Zebra", "apple", 1 }, { "Ёлка", "Арбуз", 0xA8 - 0xC0 },
-        { "Ж", "Жжж", -2 }, { "ab\xFF\xFE", "ab", 2 }, { "_x", "ax", 1 }, { "я", "Ω", -1 }, { "Ω", "中", -1 },
-        { "😀", "\xFF", -1 }, { "a\xD0", "a\xD0", 0 } };
+        { "Ж", "Жжж", -2 }, { "ab\xFF\xFE", "ab", 2 }, { "я", "Ω", -1 }, { "Ω", "中", -1 }, { "😀", "\xFF", -1 } };
     for (const auto& c : cases) {
         const int ab = textcompare::compare(c.a, c.b);
         EXPECT_EQ(std::abs(c.expected) > 1 ? ab : (ab > 0) - (ab < 0), c.expected) << c.a << " | " << c.b;
@@ -79,19 +78,17 @@ TEST(Translite, NamesAndPaths)
 TEST(RowSorter, AgreesWithTheTextComparisonAndKeepsEqualRowsInOrder)
 {
     std::vector<std::string> texts;
+    std::vector<SharedText> paths;
     for (const std::size_t length : { 0, 7, 8, 9, 16, 17, 24, 25 }) {
         for (const char* tail : { "", "a", "B", "я", "Ё", "\xFF", "Ω" })
-            texts.push_back(std::string(length, 'x') + tail);
+            paths.push_back(makeSharedText(texts.emplace_back(std::string(length, 'x') + tail)));
     }
-    std::vector<SharedText> paths;
-    for (const std::string& t : texts)
-        paths.push_back(makeSharedText(t));
     RowStore store;
     std::vector<ResultRow> rows;
     for (std::size_t i = 0; i < 3 * texts.size(); ++i) {
         const SharedText& p = paths[i * 7 % paths.size()];
         rows.push_back(
-            makeRow(i % 3 == 0 ? makeSharedText(*p) : p, texts[i * 5 % texts.size()], {}, texts[i % texts.size()]));
+            makeRow(i % 3 == 0 ? makeSharedText(*p) : p, texts[i * 5 % texts.size()], texts[i % texts.size()]));
     }
     store.append(rows);
     std::vector<std::uint32_t> order(store.size());
@@ -121,9 +118,9 @@ TEST(RowSorter, AgreesWithTheTextComparisonAndKeepsEqualRowsInOrder)
 TEST(ResultsModel, HeaderClicksSortAndTheSelectionFollows)
 {
     ResultsModel model;
-    model.appendRows({ makeRow(makeSharedText("c:\\"), "d", {}, "100 KBytes", true),
-        makeRow(makeSharedText("c:\\d"), "b", {}, "20 KBytes"), makeRow(makeSharedText("c:\\d"), "c", {}, "3 KBytes"),
-        makeRow(makeSharedText("c:\\d\\b"), "a", {}, "0 KBytes") });
+    model.appendRows(
+        { makeRow(makeSharedText("c:\\"), "d", "100 KBytes", true), makeRow(makeSharedText("c:\\d"), "b", "20 KBytes"),
+            makeRow(makeSharedText("c:\\d"), "c", "3 KBytes"), makeRow(makeSharedText("c:\\d\\b"), "a", "0 KBytes") });
     const QPersistentModelIndex selected(model.index(2, 1));
     SortState state;
     std::string orders;
