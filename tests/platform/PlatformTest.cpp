@@ -23,6 +23,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <map>
 #include <vector>
 
@@ -191,8 +192,8 @@ TEST(PosixPlatformTest, DriveAndMountTables)
 // Links are listed as reparse points and never followed; read-only entries and pipes get
 // their attribute words; a name holding "\" cannot be part of a program path and is left
 // out. A drive never shows another drive's folder nor a pseudo file system; a drive is
-// listed for a folder that is missing or no folder, but not ready.
-TEST(PosixPlatformTest, EntriesAndDrivesOnlyLinuxHas)
+// listed for a folder that is missing, but not ready.
+TEST(PosixPlatformTest, EntriesDrivesAndTheSettingsFileOnLinux)
 {
     test::TempTree tree;
     test::TestDrives drives;
@@ -202,11 +203,10 @@ TEST(PosixPlatformTest, EntriesAndDrivesOnlyLinuxHas)
     for (const auto& [link, target] : { std::pair { "c/to-file", "target.txt" }, { "c/to-dir", "home" },
              { "c/dangling", "nowhere" }, { "link", "music" } })
         tree.makeSymlink(link, target);
-    tree.makeFile("c/ro.txt");
-    ASSERT_EQ(::chmod(tree.path("c/ro.txt").c_str(), 0444) | ::mkfifo(tree.path("c/pipe").c_str(), 0644), 0);
+    ASSERT_EQ(::chmod(tree.path("c/target.txt").c_str(), 0444) | ::mkfifo(tree.path("c/pipe").c_str(), 0644), 0);
     tree.makeFile("c/back\\slash.txt");
     drives.map({ { 'c', tree.path("c") }, { 'd', tree.path("c/home/ann") }, { 'e', tree.path("link") },
-        { 'f', tree.path("missing") }, { 'g', "/" }, { 'h', tree.path("c/target.txt") } });
+        { 'f', tree.path("missing") }, { 'g', "/" } });
 
     std::vector<DirEntry> listed;
     ASSERT_TRUE(Folder::open("c:\\").readAll(listed));
@@ -215,7 +215,7 @@ TEST(PosixPlatformTest, EntriesAndDrivesOnlyLinuxHas)
         attributes[e.name] = e.attributes;
     EXPECT_EQ(attributes,
         (std::map<std::string, std::uint32_t> { { "dangling", Attr::ReparsePoint }, { "home", Attr::Directory },
-            { "pipe", Attr::System }, { "ro.txt", Attr::Archive | Attr::ReadOnly }, { "target.txt", Attr::Archive },
+            { "pipe", Attr::System }, { "target.txt", Attr::Archive | Attr::ReadOnly },
             { "to-dir", Attr::ReparsePoint }, { "to-file", Attr::ReparsePoint } }));
     EXPECT_EQ(openReadWriteTest("c:\\to-file").code(), IoCode::AccessDenied);
     EXPECT_TRUE(deleteFile("c:\\to-file").ok()); // the link goes, its target stays
@@ -223,13 +223,19 @@ TEST(PosixPlatformTest, EntriesAndDrivesOnlyLinuxHas)
 
     EXPECT_FALSE(Folder::open("c:\\home\\ann\\docs").isOpen());
     EXPECT_TRUE(Folder::open("d:\\docs").isOpen() && Folder::open("e:\\ann").isOpen());
-    EXPECT_EQ(logicalDrives(), 0b11111100u);
-    for (const char letter : { 'f', 'h' })
-        EXPECT_FALSE(driveReady(letter) || Folder::open(std::string(1, letter) + ":\\").isOpen()) << letter;
+    EXPECT_EQ(logicalDrives(), 0b1111100u);
+    EXPECT_FALSE(driveReady('f') || Folder::open("f:\\").isOpen());
     std::vector<DirEntry> root;
     ASSERT_TRUE(Folder::open("g:\\").readAll(root));
     EXPECT_TRUE(std::none_of(root.begin(), root.end(), [](auto& e) { return e.name == "proc"; }));
+
+    // A pipe in the settings file's place is not read: the start goes on with the default
+    // at once instead of waiting for a writer (were it to wait, CTest's timeout fails it).
+    ASSERT_EQ(std::remove(drives.settingsPath().c_str()) | ::mkfifo(drives.settingsPath().c_str(), 0644), 0);
+    reloadConfiguration();
+    EXPECT_EQ(readProfileString("s", "a", "default"), "default");
 }
+
 #endif
 
 } // namespace

@@ -9,14 +9,10 @@
 
 namespace nuvero::test {
 
-namespace {
-
-std::string failed(const char* what)
+static std::string failed(const char* what)
 {
     return std::string(what) + " (" + std::strerror(errno) + ")";
 }
-
-} // namespace
 
 PrivateMount::PrivateMount(const std::string& folder, const std::string& options)
     : m_folder(folder)

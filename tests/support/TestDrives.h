@@ -31,6 +31,9 @@ public:
     // extra text as it stands, and makes the platform layer read it.
     void map(const std::map<char, std::string>& drives, const std::string& extraIni = {});
 
+    // Linux: where the settings file goes ("lamer.Ini" in the private settings folder).
+    const std::string& settingsPath() const { return m_settingsPath; }
+
 private:
     std::string m_configHome;
     std::string m_settingsPath;
