@@ -69,8 +69,8 @@ TEST(TextRulesTest, DateTimes)
         EXPECT_EQ(DateTime::parse(c.rowText), DateTime::fromMsecs(t.msecs() - c.date.millisecond)) << c.rowText;
     }
     EXPECT_EQ(DateTime::parse("31.01.2026 14:30:05"), DateTime::fromCalendar({ 2026, 1, 31, 14, 30, 5, 0 }));
-    for (const char* text : { "29.02.2023 00:00:00", "31.04.2026 10:00:00", "04.13.2026 10:00:00",
-             "04.12.2026 24:00:00", "04.12.2026 14:60:05", "4.12.2026 14:30:05", "04.12.2026 14:30:05 ", "error" })
+    for (const char* text : { "29.02.2023 00:00:00", "29.02.1900 00:00:00", "04.13.2026 10:00:00",
+             "04.12.2026 24:00:00", "04.12.2026 14:60:05", "1/.12.2026 14:30:05", "04.12.2026 14:30:05 ", "error" })
         EXPECT_FALSE(DateTime::parse(text).has_value()) << text;
 }
 
