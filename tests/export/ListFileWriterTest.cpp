@@ -5,6 +5,12 @@
 
 #ifdef _WIN32
 #include "platform/win32/WindowsApi.h"
+#else
+#include <chrono>
+#include <fcntl.h>
+#include <future>
+#include <sys/stat.h>
+#include <unistd.h>
 #endif
 
 #include <gtest/gtest.h>
@@ -53,6 +59,36 @@ TEST(ListFileWriter, WritesEveryRowInListOrder)
     EXPECT_TRUE(ListFileWriter::write(list, rows).ok());
     EXPECT_TRUE(tree.read("list.txt") == expected); // no dump of it on failure
 }
+
+#ifndef _WIN32
+// A list that cannot be written says why and never waits: a folder in the file's place
+// (whose contents stay), a pipe nobody reads, a full device while the list is going out.
+TEST(ListFileWriter, SaysWhyItCannotWriteAndNeverWaits)
+{
+    test::TempTree tree;
+    test::TestDrives drives;
+    drives.map({ { 'c', tree.root() }, { 'x', "/dev" } });
+    tree.makeFile("folder/inside.txt", "kept");
+    ASSERT_EQ(::mkfifo(tree.path("pipe").c_str(), 0644), 0);
+    test::RowVector rows;
+    for (int i = 0; i < 30000; ++i)
+        rows.add("c:\\folder\\with\\a\\longer\\path" + std::to_string(i % 97), "file" + std::to_string(i));
+    const std::pair<const char*, const char*> cases[]
+        = { { "c:\\folder", "File access denied" }, { "c:\\pipe", "I/O error 31" }, { "x:\\full", "Disk full" } };
+    for (const auto& [target, text] : cases) {
+        auto saving = std::async(std::launch::async, [&] { return ListFileWriter::write(target, rows).text(); });
+        if (saving.wait_for(std::chrono::seconds(30)) != std::future_status::ready) {
+            ADD_FAILURE() << target << ": the save waits";
+            // Become the pipe's reader until the save is done, so that it can end.
+            const int reader = ::open(tree.path("pipe").c_str(), O_RDONLY | O_NONBLOCK);
+            for (char sink[4096]; saving.wait_for(std::chrono::milliseconds(10)) != std::future_status::ready;)
+                (void)!::read(reader, sink, sizeof sink);
+        }
+        EXPECT_EQ(saving.get(), text) << target;
+    }
+    EXPECT_EQ(tree.read("folder/inside.txt"), "kept");
+}
+#endif
 
 } // namespace
 } // namespace nuvero

@@ -3,22 +3,16 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
-#include <grp.h>
 #include <sched.h>
 #include <sys/mount.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 namespace nuvero::test {
 
-namespace {
-
-std::string failed(const char* what)
+static std::string failed(const char* what)
 {
     return std::string(what) + " (" + std::strerror(errno) + ")";
 }
-
-} // namespace
 
 PrivateMount::PrivateMount(const std::string& folder, const std::string& options)
     : m_folder(folder)
@@ -40,11 +34,6 @@ PrivateMount::~PrivateMount()
 {
     if (mounted())
         ::umount2(m_folder.c_str(), MNT_DETACH);
-}
-
-bool PrivateMount::makeReadOnly()
-{
-    return mounted() && ::mount("nuvero-test", m_folder.c_str(), "tmpfs", MS_REMOUNT | MS_RDONLY, nullptr) == 0;
 }
 
 void removeTree(const std::string& hostFolder)
@@ -78,17 +67,6 @@ std::vector<std::string> hostNames(const std::string& hostFolder)
     for (const auto& entry : std::filesystem::directory_iterator(hostFolder, ec))
         names.push_back(entry.path().filename().string());
     return names;
-}
-
-int runAs(unsigned uid, unsigned gid, const std::function<int()>& body)
-{
-    const pid_t child = ::fork();
-    if (child == 0)
-        ::_exit(::setgroups(0, nullptr) != 0 || ::setgid(gid) != 0 || ::setuid(uid) != 0 ? 125 : body());
-    int status = 0;
-    if (child < 0 || ::waitpid(child, &status, 0) != child || !WIFEXITED(status))
-        return -1;
-    return WEXITSTATUS(status);
 }
 
 } // namespace nuvero::test

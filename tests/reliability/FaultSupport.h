@@ -2,7 +2,6 @@
 
 #include "platform/Platform.h"
 
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -22,9 +21,6 @@ public:
     bool mounted() const { return m_reason.empty(); }
     const std::string& reason() const { return m_reason; }
 
-    // Makes the mount read-only in place; what it holds stays.
-    bool makeReadOnly();
-
 private:
     std::string m_folder;
     std::string m_reason;
@@ -37,10 +33,5 @@ void removeTree(const std::string& hostFolder);
 
 // Entries of a host folder (names only, "." and ".." left out), in no particular order.
 std::vector<std::string> hostNames(const std::string& hostFolder);
-
-// Runs `body` in a child process with the given user and group ids (the test itself runs as
-// root, for whom no permission is ever denied) and returns its exit status, or -1 when the
-// child could not be made (125: the ids could not be taken).
-int runAs(unsigned uid, unsigned gid, const std::function<int()>& body);
 
 } // namespace nuvero::test

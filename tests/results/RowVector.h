@@ -2,22 +2,18 @@
 
 #include "results/RowList.h"
 
-#include <algorithm>
 #include <string>
-#include <string_view>
 #include <utility>
 #include <vector>
 
 namespace nuvero::test {
 
-// A row with these texts; the Time text is cut or padded with zero bytes to its 20 bytes.
-inline ResultRow makeRow(SharedText path, std::string name, std::string_view time = "01.01.2024  00:00:00",
-    std::string size = "0 KBytes", bool dir = false)
+// A row with these texts; its Time text is all zero bytes.
+inline ResultRow makeRow(SharedText path, std::string name, std::string size = "0 KBytes", bool dir = false)
 {
     ResultRow row;
     row.path = std::move(path);
     row.name = std::move(name);
-    std::copy_n(time.begin(), std::min(time.size(), row.time.size()), row.time.begin());
     row.size = std::move(size);
     row.dir = dir;
     return row;
@@ -30,7 +26,7 @@ public:
 
     void add(std::string path, std::string name, bool dir = false)
     {
-        rows.push_back(makeRow(makeSharedText(std::move(path)), std::move(name), {}, "0 KBytes", dir));
+        rows.push_back(makeRow(makeSharedText(std::move(path)), std::move(name), "0 KBytes", dir));
     }
     std::vector<std::string> names() const
     {

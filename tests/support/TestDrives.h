@@ -31,7 +31,7 @@ public:
     // extra text as it stands, and makes the platform layer read it.
     void map(const std::map<char, std::string>& drives, const std::string& extraIni = {});
 
-    const std::string& configHome() const { return m_configHome; }
+    // Linux: where the settings file goes ("lamer.Ini" in the private settings folder).
     const std::string& settingsPath() const { return m_settingsPath; }
 
 private:
