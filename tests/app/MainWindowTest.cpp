@@ -259,6 +259,12 @@ private slots:
         pick("C:\\" + folder, "okButton", &TForm1::RenameDir1Click);
         QVERIFY(boxes.seen.empty());
         QVERIFY(m_tree->isDir("Papka/sub") && !m_tree->exists(folder));
+        // Onto a folder that is there already, even an empty one: refused, both kept.
+        m_tree->makeDir("Лес/x");
+        m_tree->makeDir("Les");
+        pick("C:\\Лес", "okButton", &TForm1::RenameDir1Click);
+        QCOMPARE(boxes.seen, std::vector<QString> { QStringLiteral("File I/O error.") });
+        QVERIFY(m_tree->isDir("Лес/x") && m_tree->isDir("Les"));
     }
 };
 
