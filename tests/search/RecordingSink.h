@@ -42,16 +42,6 @@ public:
         finished = completed;
         ++finishCalls;
     }
-    // "path|name" of every row.
-    std::vector<std::string> rowKeys() const
-    {
-        std::vector<std::string> keys;
-        for (const auto& e : events) {
-            if (e.isRow)
-                keys.push_back(e.text);
-        }
-        return keys;
-    }
 };
 
 } // namespace nuvero::test
