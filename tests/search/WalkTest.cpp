@@ -2,8 +2,7 @@
 // (Linux with drive C: mapped onto the tree, Windows or Wine with the tree's own drive:
 // "c:" in the cases stands for it). Every case runs with the walk reading alone and with
 // folders read ahead on other threads; both must give the same rows in the same order. A
-// recorder between walk and lister checks that listings are asked for in the order queued
-// and that excluded folders are never queued at all.
+// recorder between walk and lister shows that excluded folders are never queued nor listed.
 
 #include "RecordingSink.h"
 
@@ -17,10 +16,6 @@
 
 #include <algorithm>
 #include <functional>
-
-#ifndef _WIN32
-#include <sys/stat.h>
-#endif
 
 namespace nuvero {
 namespace {
@@ -174,12 +169,11 @@ Outcome search(const Case& c, int readers, const std::function<bool(std::size_t 
     test::TempTree outside;
     outside.makeFile("in/secret.txt");
     tree.build(commonTree);
-#ifndef _WIN32
     if (c.posix) {
         tree.build(posixTree);
-        ::chmod(tree.path("rob").c_str(), 0555);
+        std::filesystem::permissions(
+            tree.path("rob"), std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
     }
-#endif
     test::TestDrives drives;
     const char letter = drives.driveFor(tree);
     const auto swapped = [](Keys keys, char from, char to) {
@@ -233,16 +227,16 @@ TEST(WalkTest, EachCaseGivesItsRowsAndFoldersWithEitherLister)
         SCOPED_TRACE(c.name);
         const Outcome alone = search(c, 0);
         EXPECT_EQ(sorted(alone.rows), sorted(c.rows));
-        EXPECT_EQ(alone.sink.finished, std::optional<bool>(true));
+        EXPECT_EQ(alone.sink.finishes, std::vector<bool> { true });
         const bool inOrder = std::string(c.roots).find(';') != std::string::npos;
         EXPECT_EQ(inOrder ? alone.statuses : sorted(alone.statuses), inOrder ? c.folders : sorted(c.folders));
         // Rows come folder by folder, each after its folder's status, level by level.
         std::string current;
-        for (const auto& e : alone.sink.events) {
-            if (e.isRow)
-                EXPECT_EQ(e.text.substr(0, e.text.rfind('|')), current);
+        for (const std::string& e : alone.sink.events) {
+            if (e.find('|') != std::string::npos)
+                EXPECT_EQ(e.substr(0, e.rfind('|')), current);
             else
-                current = e.text;
+                current = e;
         }
         const auto depth = [](const std::string& s) { return std::count(s.begin(), s.end(), '\\'); };
         for (std::size_t i = 1; !inOrder && i < alone.statuses.size(); ++i)
@@ -252,7 +246,7 @@ TEST(WalkTest, EachCaseGivesItsRowsAndFoldersWithEitherLister)
         const Outcome ahead = search(c, 2);
         EXPECT_EQ(ahead.rows, alone.rows);
         EXPECT_EQ(ahead.statuses, alone.statuses);
-        EXPECT_EQ(ahead.sink.finished, std::optional<bool>(true));
+        EXPECT_EQ(ahead.sink.finishes, std::vector<bool> { true });
         for (const std::string& path : c.exclusions.empty() ? Keys() : minus(allFolders, c.folders)) {
             EXPECT_EQ(std::count(alone.log.begin(), alone.log.end(), path), 0) << path;
             EXPECT_EQ(std::count(ahead.log.begin(), ahead.log.end(), path), 0) << path;
@@ -270,13 +264,56 @@ TEST(WalkTest, AStopEndsTheWalkAtOnceWithEitherLister)
         const Outcome alone = search(cases[0], 0, stopAt);
         const Outcome ahead = search(cases[0], 2, stopAt);
         for (const Outcome* run : { &alone, &ahead }) {
-            EXPECT_EQ(run->sink.finished, std::optional<bool>(false));
-            EXPECT_EQ(run->sink.finishCalls, 1);
+            EXPECT_EQ(run->sink.finishes, std::vector<bool> { false });
             EXPECT_EQ(run->rows.size(), n);
-            EXPECT_TRUE(n == 0 ? run->sink.events.empty() : run->sink.events.back().isRow);
+            EXPECT_TRUE(n == 0 ? run->sink.events.empty() : run->sink.events.back().find('|') != std::string::npos);
         }
         EXPECT_EQ(ahead.rows, alone.rows);
     }
+}
+
+// The read-ahead lister on its own: that it keeps to its window, that every listing goes to
+// its own folder across skips and drops, and that a listing dropped and asked for again is
+// read afresh.
+TEST(ReadAheadListerTest, KeepsToItsWindowAndHandsEachListingToItsFolder)
+{
+    test::TempTree tree;
+    test::TestDrives drives;
+    const std::string drive = std::string(1, drives.driveFor(tree)) + ":\\";
+    std::vector<SharedText> paths; // f<i> holds i + 1 files
+    for (int i = 0; i < 6; ++i) {
+        for (int k = 0; k <= i; ++k)
+            tree.makeFile("f" + std::to_string(i) + "/n" + std::to_string(k));
+        paths.push_back(makeSharedText(drive + "f" + std::to_string(i)));
+    }
+    ReadAheadFolderLister lister(nullptr, 2, { 3, 100000 });
+    std::vector<platform::DirEntry> entries;
+    const auto listed = [&](const SharedText& path) { return lister.list(path, entries) ? entries.size() : 99u; };
+    for (const auto& p : paths)
+        lister.queued(p);
+    ASSERT_TRUE(lister.waitIdle(std::chrono::seconds(20)));
+    EXPECT_EQ(lister.stats().readAhead, 3u);
+    lister.skip(paths[0]);
+    EXPECT_EQ(listed(paths[1]), 2u);
+    lister.skip(paths[2]);
+    ASSERT_TRUE(lister.waitIdle(std::chrono::seconds(20)));
+    EXPECT_EQ(lister.stats().readAhead, 6u) << "taking one makes room for one more";
+    lister.clear();
+
+    // Read before the drop, changed after it: the new request gets the folder as it is now.
+    tree.makeFile("f3/new");
+    const SharedText missing = makeSharedText(drive + "missing");
+    const SharedText file = makeSharedText(*paths[4] + "\\n0");
+    for (const auto& p : { paths[3], missing, file, paths[5] })
+        lister.queued(p);
+    ASSERT_TRUE(lister.waitIdle(std::chrono::seconds(20)));
+    EXPECT_EQ(listed(paths[3]), 5u);
+    EXPECT_EQ(listed(missing), 99u);
+    EXPECT_TRUE(entries.empty());
+    EXPECT_EQ(listed(file), 99u);
+    EXPECT_EQ(listed(paths[5]), 6u);
+    EXPECT_EQ(lister.stats().discarded, 5u); // f0 and f2 skipped, f3 .. f5 dropped, all read ahead
+    EXPECT_EQ(listed(paths[4]), 5u) << "a folder never announced is read on the spot";
 }
 
 } // namespace

@@ -109,9 +109,8 @@ void TempTree::setTimes(std::string_view relative, std::time_t access, std::time
     const HANDLE file = ::CreateFileW(systemForm(path(relative)).c_str(), FILE_WRITE_ATTRIBUTES,
         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
         FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
-    const FILETIME a = fileTime(access);
-    const FILETIME m = fileTime(modify);
-    const bool ok = file != INVALID_HANDLE_VALUE && ::SetFileTime(file, nullptr, &a, &m);
+    const FILETIME times[2] = { fileTime(access), fileTime(modify) };
+    const bool ok = file != INVALID_HANDLE_VALUE && ::SetFileTime(file, nullptr, &times[0], &times[1]);
     if (file != INVALID_HANDLE_VALUE)
         ::CloseHandle(file);
     if (!ok)
@@ -132,10 +131,9 @@ namespace fs = std::filesystem;
 TempTree::TempTree()
 {
     const char* base = std::getenv("TMPDIR");
-    std::string templ = std::string(base && *base ? base : "/tmp") + "/nuvero-test-XXXXXX";
-    if (!::mkdtemp(templ.data()))
-        throw std::runtime_error("cannot make a temporary folder in " + templ);
-    m_root = templ;
+    m_root = std::string(base && *base ? base : "/tmp") + "/nuvero-test-XXXXXX";
+    if (!::mkdtemp(m_root.data()))
+        throw std::runtime_error("cannot make a temporary folder in " + m_root);
 }
 
 TempTree::~TempTree()
