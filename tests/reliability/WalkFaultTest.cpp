@@ -1,12 +1,14 @@
-// The walk where paths and times go past what the system takes in one call or a calendar
-// holds: a chain of 2,000 folders, and file times of any 64-bit second count. Trees that
-// change under the walk are WalkTest's cases.
+// What the walk may meet on a Linux disk and no Windows one: odd names, paths past what the
+// system takes in one call, times past what a calendar holds. Trees that change under the
+// walk are WalkTest's cases.
 #include "FaultSupport.h"
 #include "search/RecordingSink.h"
 
+#include "export/ListFileWriter.h"
 #include "results/FileCommands.h"
 #include "results/RowVector.h"
 #include "results/ScriptedUi.h"
+#include "results/Translite.h"
 #include "search/SearchJob.h"
 #include "search/WalkRules.h"
 #include "support/TempTree.h"
@@ -17,42 +19,41 @@
 #include <algorithm>
 #include <climits>
 #include <fcntl.h>
-#include <map>
+#include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace nuvero {
 namespace {
 
-class WalkFaultTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        drives.map({ { 'c', tree.root() } });
-        criteria.setAfterDate(false);
-    }
-
-    bool search(const std::string& roots, const std::string& mask = "*.*")
-    {
-        sink = {};
-        std::atomic<bool> stop { false };
-        return SearchJob(criteria, sink, stop).run(roots, mask);
-    }
-
-    test::TempTree tree;
-    test::TestDrives drives;
+// The rows of a search of drive c:; any time unless a threshold is given.
+std::vector<ResultRow> search(const std::string& roots, const std::string& mask, std::optional<DateTime> after = {})
+{
     SearchCriteria criteria;
+    criteria.setAfterDate(after.has_value());
+    criteria.setTimeKind(static_cast<int>(TimeKind::Changing));
+    criteria.setThreshold(after.value_or(DateTime()));
     test::RecordingSink sink;
-};
+    std::atomic<bool> stop { false };
+    EXPECT_TRUE(SearchJob(criteria, sink, stop).run(roots, mask));
+    return sink.rows;
+}
 
-// The deepest paths are more than five times what the system takes in one call. Every
-// level is walked, and the file at the bottom is renamed and deleted through its row.
-TEST_F(WalkFaultTest, AChainTwoThousandDeepIsWalkedAndItsBottomFileServed)
+// On a memory file system where the test may mount one: a chain of folders whose deepest
+// paths are more than five times what the system takes in one call, every level walked and
+// the file at the bottom renamed and deleted through its row; and file times of any 64-bit
+// second count, which such file systems keep, held at the ends of what a row can show and
+// still compared as far future or far past.
+TEST(WalkFaultTest, AChainTwoThousandDeepAndTimesBeyondEveryCalendar)
 {
     constexpr int Depth = 2000;
-    tree.makeDir("chain");
-    const test::PrivateMount memory(tree.path("chain"), "size=256m");
-    int fd = ::open(tree.path("chain").c_str(), O_RDONLY | O_DIRECTORY);
+    test::TempTree tree;
+    test::TestDrives drives;
+    drives.map({ { 'c', tree.root() } });
+    tree.makeDir("mem");
+    const test::PrivateMount memory(tree.path("mem"), "size=256m");
+    tree.makeDir("mem/chain");
+    int fd = ::open(tree.path("mem/chain").c_str(), O_RDONLY | O_DIRECTORY);
     for (int i = 0; i < Depth && fd >= 0; ++i) { // never one long path
         ASSERT_EQ(::mkdirat(fd, "dddddddddd", 0755), 0);
         const int next = ::openat(fd, "dddddddddd", O_RDONLY | O_DIRECTORY);
@@ -62,24 +63,18 @@ TEST_F(WalkFaultTest, AChainTwoThousandDeepIsWalkedAndItsBottomFileServed)
     ASSERT_GE(fd, 0);
     ::close(::openat(fd, "Файл.txt", O_WRONLY | O_CREAT, 0644));
     ::close(fd);
-    struct Cleanup {
-        std::string path;
-        bool onDisk;
-        ~Cleanup()
-        {
-            if (onDisk)
-                test::removeTree(path);
-        }
-    } cleanup { tree.path("chain"), !memory.mounted() };
+    const std::shared_ptr<void> cleanup(nullptr, [&](void*) {
+        if (!memory.mounted())
+            test::removeTree(tree.path("mem/chain"));
+    });
 
-    EXPECT_TRUE(search("c:\\chain"));
-    ASSERT_EQ(sink.rows.size(), static_cast<std::size_t>(Depth + 1));
-    for (std::size_t i = 1; i < sink.rows.size(); ++i)
-        ASSERT_EQ(sink.rows[i].pathText(), WalkRules::joinPath(sink.rows[i - 1].pathText(), sink.rows[i - 1].name));
-    const ResultRow& bottom = sink.rows.back();
+    const std::vector<ResultRow> found = search("c:\\mem\\chain", "*.*");
+    ASSERT_EQ(found.size(), static_cast<std::size_t>(Depth + 1));
+    for (std::size_t i = 1; i < found.size(); ++i)
+        ASSERT_EQ(found[i].pathText(), WalkRules::joinPath(found[i - 1].pathText(), found[i - 1].name));
+    const ResultRow& bottom = found.back();
     EXPECT_EQ(bottom.name, "Файл.txt");
     EXPECT_GT(bottom.fullPath().size(), static_cast<std::size_t>(5 * PATH_MAX));
-
     test::RowVector rows;
     rows.add(std::string(bottom.pathText()), bottom.name);
     test::ScriptedUi ui;
@@ -89,49 +84,84 @@ TEST_F(WalkFaultTest, AChainTwoThousandDeepIsWalkedAndItsBottomFileServed)
     EXPECT_EQ(rows.names(), (std::vector<std::string> { "Fayl.txt" }));
     commands.deleteFile(0);
     EXPECT_EQ(rows.size(), 0);
-    EXPECT_EQ(std::count(ui.events.begin(), ui.events.end(), "File I/O error."), 0);
-    EXPECT_TRUE(search("c:\\chain", "*.txt"));
-    EXPECT_TRUE(sink.rows.empty());
-}
+    EXPECT_TRUE(search("c:\\mem\\chain", "*.txt").empty());
 
-// Some file systems keep any 64-bit second count as a file time. Such times are held at
-// the ends of what a row can show, and still compare as far future or far past.
-TEST_F(WalkFaultTest, FileTimesBeyondEveryCalendarGiveSaneRows)
-{
-    tree.makeDir("mnt");
-    test::PrivateMount mount(tree.path("mnt"), "size=1m");
-    if (!mount.mounted())
-        GTEST_SKIP() << mount.reason();
-    ::setenv("TZ", "UTC", 1);
+    if (!memory.mounted())
+        GTEST_SKIP() << "times: " << memory.reason();
+    ::setenv("TZ", "UTC", 1); // the ends of the calendar are local times
     ::tzset();
-    drives.map({ { 'c', tree.path("mnt") } });
-    const std::pair<const char*, std::int64_t> stamps[] = { { "latest", INT64_MAX }, { "far", 1000000000000000LL },
-        { "earliest", INT64_MIN }, { "before1601", -12000000000LL }, { "epoch", 0 } };
-    for (const auto& [name, seconds] : stamps) {
-        const std::string path = tree.path("mnt/") + name;
+    tree.makeDir("mem/times");
+    for (const std::int64_t seconds : { INT64_MAX, INT64_MIN, std::int64_t { -12000000000 } }) {
+        const std::string path = tree.path("mem/times/") + std::to_string(seconds);
         ::close(::open(path.c_str(), O_WRONLY | O_CREAT, 0644));
         const struct timespec times[2] = { { seconds, 0 }, { seconds, 0 } };
-        ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, 0), 0) << name;
+        ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, 0), 0) << seconds;
     }
-    criteria.setAfterDate(true);
-    criteria.setTimeKind(static_cast<int>(TimeKind::Changing));
-    using Times = std::map<std::string, std::string>;
-    const auto hits = [&](DateTime threshold) {
-        criteria.setThreshold(threshold);
-        EXPECT_TRUE(search("c:"));
-        Times times;
-        for (const ResultRow& row : sink.rows)
-            times[row.name] = std::string(row.timeText());
-        return times;
-    };
-    const std::string last = "31.12.9999  23:59:59";
-    const std::string first = "01.01.1601  00:00:00";
-    EXPECT_EQ(hits(platform::localNow()), (Times { { "latest", last }, { "far", last } }));
-    EXPECT_EQ(hits(DateTime::fromCalendar({ 1600, 12, 31, 23, 59, 59 })),
-        (Times { { "latest", last }, { "far", last }, { "earliest", first }, { "before1601", first },
-            { "epoch", "01.01.1970  00:00:00" } }));
+    const std::vector<ResultRow> future = search("c:\\mem\\times", "*.*", platform::localNow());
+    ASSERT_EQ(future.size(), 1u);
+    EXPECT_EQ(future[0].name, std::to_string(INT64_MAX));
+    const std::vector<ResultRow> all
+        = search("c:\\mem\\times", "*.*", DateTime::fromCalendar({ 1600, 12, 31, 23, 59, 59 }));
+    ASSERT_EQ(all.size(), 3u);
+    for (const ResultRow& row : all)
+        EXPECT_EQ(row.timeText(), row.name[0] == '-' ? "01.01.1601  00:00:00" : "31.12.9999  23:59:59") << row.name;
     ::unsetenv("TZ");
     ::tzset();
+}
+
+// Names that no Windows disk can hold but a Linux one can: line ends, blanks only, 255
+// bytes, bytes that are not UTF-8, characters Windows forbids. Each is listed, written to
+// the list file, renamed and deleted as the exact file it is, or refused with a clear
+// error where the new name does not fit; the file beside it is never touched.
+TEST(OddNameTest, IsListedSavedRenamedAndDeletedAsTheExactFile)
+{
+    std::string zh; // 254 bytes; "ZH" each once transliterated
+    while (zh.size() < 254)
+        zh += "Ж";
+    std::string sch; // "SCH" each: too long once transliterated
+    while (sch.size() < 254)
+        sch += "Щ";
+    const struct {
+        std::string name;
+        bool renameFits = true;
+    } cases[] = { { "new\nline.txt" }, { "car\rriage\r\n" }, { "   " }, { "a*b?c<d>e|f:g\"h" }, { zh + "x" },
+        { sch + "x", false }, { "Ж\xFFЖ.txt" }, { "cut\xD0" }, { "over\xC0\xAFlong" } };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(::testing::PrintToString(c.name));
+        test::TempTree tree;
+        test::TestDrives drives;
+        drives.map({ { 'c', tree.root() } });
+        tree.makeFile("names/" + c.name, "content");
+        tree.makeFile("names/sibling", "sibling");
+        test::RowVector rows;
+        rows.rows = search("c:\\names", "*.*");
+        ASSERT_EQ(rows.size(), 2);
+        const int index = rows.row(0).name == c.name ? 0 : 1;
+        EXPECT_EQ(rows.row(index).name, c.name);
+        EXPECT_EQ(rows.row(index).pathText(), "c:\\names");
+
+        // Saved: the line holds the name's bytes as they are.
+        ASSERT_TRUE(ListFileWriter::write("c:\\list.txt", rows).ok());
+        EXPECT_NE(tree.read("list.txt").find(c.name + " \r\n"), std::string::npos);
+
+        // Renamed to its transliteration (the same name where it has no Russian letter).
+        test::ScriptedUi ui;
+        ui.answers = { true };
+        FileCommands commands(rows, ui);
+        commands.renameOne(index);
+        const std::string nowCalled = c.renameFits ? translite(c.name) : c.name;
+        EXPECT_EQ(std::count(ui.events.begin(), ui.events.end(), "File I/O error."), c.renameFits ? 0 : 1);
+        EXPECT_EQ(rows.row(index).name, nowCalled);
+        EXPECT_EQ(tree.read("names/" + nowCalled), "content");
+
+        // Deleted: the file goes and its row with it; the sibling stays.
+        ui.answers = { true };
+        commands.deleteFile(index);
+        EXPECT_EQ(ui.events.back(), "confirm Erase c:\\names\\" + nowCalled + "?");
+        EXPECT_EQ(test::hostNames(tree.path("names")), (std::vector<std::string> { "sibling" }));
+        EXPECT_EQ(tree.read("names/sibling"), "sibling");
+        EXPECT_EQ(rows.size(), 1);
+    }
 }
 
 } // namespace

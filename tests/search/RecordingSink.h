@@ -13,21 +13,15 @@ namespace nuvero::test {
 // each row (with the number of rows so far), e.g. to request a stop.
 class RecordingSink : public RowSink {
 public:
-    struct Event {
-        bool isRow = false;
-        std::string text; // status text, or "path|name" of a row
-    };
-
     std::vector<ResultRow> rows;
     std::vector<std::string> statuses;
-    std::vector<Event> events;
-    std::optional<bool> finished; // the argument of finish(), once called
-    int finishCalls = 0;
+    std::vector<std::string> events; // a row's "path|name", or a status's folder alone
+    std::vector<bool> finishes; // the argument of each finish()
     std::function<void(std::size_t)> onRow;
 
     void addRow(ResultRow&& row) override
     {
-        events.push_back({ true, std::string(row.pathText()) + "|" + row.name });
+        events.push_back(std::string(row.pathText()) + "|" + row.name);
         rows.push_back(std::move(row));
         if (onRow)
             onRow(rows.size());
@@ -35,23 +29,9 @@ public:
     void setStatus(const SharedText& folder) override
     {
         statuses.push_back(*folder);
-        events.push_back({ false, *folder });
+        events.push_back(*folder);
     }
-    void finish(bool completed) override
-    {
-        finished = completed;
-        ++finishCalls;
-    }
-    // "path|name" of every row.
-    std::vector<std::string> rowKeys() const
-    {
-        std::vector<std::string> keys;
-        for (const auto& e : events) {
-            if (e.isRow)
-                keys.push_back(e.text);
-        }
-        return keys;
-    }
+    void finish(bool completed) override { finishes.push_back(completed); }
 };
 
 } // namespace nuvero::test

@@ -2,8 +2,7 @@
 // (Linux with drive C: mapped onto the tree, Windows or Wine with the tree's own drive:
 // "c:" in the cases stands for it). Every case runs with the walk reading alone and with
 // folders read ahead on other threads; both must give the same rows in the same order. A
-// recorder between walk and lister checks that listings are asked for in the order queued
-// and that excluded folders are never queued at all.
+// recorder between walk and lister shows that excluded folders are never queued nor listed.
 
 #include "RecordingSink.h"
 
@@ -16,12 +15,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <deque>
 #include <functional>
-
-#ifndef _WIN32
-#include <sys/stat.h>
-#endif
 
 namespace nuvero {
 namespace {
@@ -70,17 +64,15 @@ struct Case {
     const char* name;
     const char* roots;
     const char* mask;
-    Keys rows; // "path|name", or with sizes "path|name|size|dir"; any order
+    Keys rows; // "path|name", with "|size|dir" unless the unit is KBytes; any order
     Keys folders; // the statuses; in this order for several roots, else any order
+    Keys exclusions = {}; // the folders of allFolders left out must never be queued nor listed
     bool posix = false; // needs posixTree
     int kind = -2; // the time kind, with "After date:"; -2: no time test
     int afterWritten = 0; // the threshold, in seconds after the write time of top.txt
     bool rus = false;
-    SizeUnit unit = SizeUnit::KBytes; // with sizes in the rows unless KBytes
-    Keys exclusions = {};
-    Keys notQueued = {};
-    Change change = {}; // right after the listing of the folder changeAfter
-    const char* changeAfter = "";
+    SizeUnit unit = SizeUnit::KBytes;
+    Change change = {}; // right after the listing of c:\a\a1
 };
 
 const Change a1ToLink = [](const test::TempTree& t, const test::TempTree& outside) {
@@ -93,42 +85,37 @@ const Keys a1Rows = { "c:\\a|fa.TXT", "c:\\a|a1", "c:\\a\\a1|deep.txt", "c:\\a\\
 const Case cases[] = {
     { "every entry, level by level", "c:", "*.*", allRows, allFolders },
     { "links and odd names are neither rows nor entered", "c:", "*.*", plus(allRows, { "c:\\|big.bin", "c:\\|rob" }),
-        plus(allFolders, { "c:\\rob" }), true },
+        plus(allFolders, { "c:\\rob" }), {}, true },
     { "mask, trailing separator", "c:\\a\\", "*.txt", { "c:\\a\\|fa.TXT", "c:\\a\\a1|deep.txt", "c:\\a\\a1\\in|x.txt" },
         { "c:\\a\\", "c:\\a\\a1", "c:\\a\\a1\\in" } },
     { "empty mask walks everything", "c:\\a", "", {}, { "c:\\a", "c:\\a\\a1", "c:\\a\\a1\\in" } },
     { "roots in the order written; those that cannot be entered add nothing",
         "c:\\b;;c:\\missing;c:\\top.txt;c:\\a\\a1\\in;c:\\b", "*.*",
         { "c:\\b|fb.doc", "c:\\a\\a1\\in|x.txt", "c:\\b|fb.doc" }, { "c:\\b", "c:\\a\\a1\\in", "c:\\b" } },
-    { "write time after the threshold", "c:", "*.txt", { "c:\\|top.txt" }, allFolders, false, 1, -1 },
-    { "write time equal to the second", "c:", "*.txt", {}, allFolders, false, 1, 0 },
-    { "access time", "c:", "*.txt", { "c:\\|new.txt" }, allFolders, false, 2, -1 },
-    // Wine gives no creation time of its own; an unknown kind tests the creation time.
-    { "creation time for an unknown kind", "c:\\a\\a1", "*.*",
-        { "c:\\a\\a1|deep.txt", "c:\\a\\a1|in", "c:\\a\\a1\\in|x.txt" }, { "c:\\a\\a1", "c:\\a\\a1\\in" }, true, 7 },
-    { "Rus names: rows only, every folder walked", "c:", "*.*", { "c:\\|Ж", "c:\\Ж|файл.txt" }, allFolders, false, -2,
-        0, true },
-    { "sizes and dir cells", "c:", "t*", { "c:\\|top.txt|2048 bytes| ", "c:\\skipped|t.txt|0 bytes| " }, allFolders,
+    { "write time after the threshold", "c:", "*.txt", { "c:\\|top.txt" }, allFolders, {}, false, 1, -1 },
+    { "write time equal to the second", "c:", "*.txt", {}, allFolders, {}, false, 1, 0 },
+    { "access time", "c:", "*.txt", { "c:\\|new.txt" }, allFolders, {}, false, 2, -1 },
+    { "Rus names: rows only, every folder walked", "c:", "*.*", { "c:\\|Ж", "c:\\Ж|файл.txt" }, allFolders, {}, false,
+        -2, 0, true },
+    { "sizes and dir cells", "c:", "t*", { "c:\\|top.txt|2048 bytes| ", "c:\\skipped|t.txt|0 bytes| " }, allFolders, {},
         false, -2, 0, false, SizeUnit::Bytes },
     { "sizes over 4 GiB; a read-only folder reads no DIR", "c:", "*b*",
         { "c:\\|big.bin|5 GBytes| ", "c:\\|b|0 GBytes|DIR", "c:\\|rob|0 GBytes| ", "c:\\b|fb.doc|0 GBytes| " },
-        plus(allFolders, { "c:\\rob" }), true, -2, 0, false, SizeUnit::GBytes },
+        plus(allFolders, { "c:\\rob" }), {}, true, -2, 0, false, SizeUnit::GBytes },
     { "exclusions: a prefix with A-Z folded; a trailing separator spares the folder", "c:", "*.*",
         minus(allRows, { "c:\\skip|s.txt", "c:\\skipped|t.txt", "c:\\a\\a1\\in|x.txt" }),
-        minus(allFolders, { "c:\\skip", "c:\\skipped", "c:\\a\\a1\\in" }), false, -2, 0, false, SizeUnit::KBytes,
-        { "C:\\SKIP", "c:\\a\\a1\\", "c:\\nothing" }, { "c:\\skip", "c:\\skipped", "c:\\a\\a1\\in" } },
-    { "an empty item excludes everything", "c:;c:\\a", "*.*", {}, {}, false, -2, 0, false, SizeUnit::KBytes,
-        { "c:\\zzz", "" }, { "c:\\", "c:\\a" } },
+        minus(allFolders, { "c:\\skip", "c:\\skipped", "c:\\a\\a1\\in" }),
+        { "C:\\SKIP", "c:\\a\\a1\\", "c:\\nothing" } },
+    { "an empty item excludes everything", "c:;c:\\a", "*.*", {}, {}, { "c:\\zzz", "" } },
     // The tree changes right after a folder was read: the walk lists only what is there
     // and never leaves the tree.
-    { "folder on the way turned into a link out of the drive", "c:\\a", "*.*", a1Rows, { "c:\\a", "c:\\a\\a1" }, true,
-        -2, 0, false, SizeUnit::KBytes, {}, {}, a1ToLink, "c:\\a\\a1" },
-    { "whole folder removed while it is searched", "c:\\a", "*.*", a1Rows, { "c:\\a", "c:\\a\\a1" }, true, -2, 0, false,
-        SizeUnit::KBytes, {}, {}, removeA, "c:\\a\\a1" },
+    { "folder on the way turned into a link out of the drive", "c:\\a", "*.*", a1Rows, { "c:\\a", "c:\\a\\a1" }, {},
+        true, -2, 0, false, SizeUnit::KBytes, a1ToLink },
+    { "whole folder removed while it is searched", "c:\\a", "*.*", a1Rows, { "c:\\a", "c:\\a\\a1" }, {}, true, -2, 0,
+        false, SizeUnit::KBytes, removeA },
 };
 
-// Between the walk and a lister: every folder is listed or passed over once, in the order
-// queued; records what was queued and listed.
+// Between the walk and a lister: logs each folder queued and each listed.
 class Recorder : public FolderLister {
 public:
     explicit Recorder(FolderLister& inner)
@@ -137,69 +124,42 @@ public:
     }
     void queued(const SharedText& path) override
     {
-        pending.push_back(*path);
-        queuedPaths.push_back(*path);
+        log.push_back(*path);
         m_inner.queued(path);
     }
     bool list(const SharedText& path, std::vector<platform::DirEntry>& out) override
     {
-        take(*path);
-        listed.push_back(*path);
+        log.push_back(*path);
         const bool entered = m_inner.list(path, out);
         afterList(*path);
         return entered;
     }
-    void skip(const SharedText& path) override
-    {
-        take(*path);
-        m_inner.skip(path);
-    }
-    void clear() override
-    {
-        pending.clear();
-        m_inner.clear();
-    }
+    void skip(const SharedText& path) override { m_inner.skip(path); }
+    void clear() override { m_inner.clear(); }
 
-    std::deque<std::string> pending;
-    Keys queuedPaths;
-    Keys listed;
+    Keys log;
     std::function<void(const std::string&)> afterList;
 
 private:
-    void take(const std::string& path)
-    {
-        ASSERT_FALSE(pending.empty()) << path << " was never queued";
-        EXPECT_EQ(pending.front(), path);
-        pending.pop_front();
-    }
     FolderLister& m_inner;
 };
 
-// Drive "from:" named "to:" instead, either case.
+// Drive "from:" (either case) named "to:" instead.
 std::string swap(std::string text, char from, char to)
 {
-    for (std::size_t pos = 1; (pos = text.find(':', pos)) != std::string::npos; ++pos) {
-        if ((text[pos - 1] | 0x20) == (from | 0x20))
-            text[pos - 1] = static_cast<char>(text[pos - 1] == (from | 0x20) ? (to | 0x20) : (to & ~0x20));
+    for (auto pos = text.find(':'); pos != std::string::npos; pos = text.find(':', pos + 1)) {
+        if (pos > 0 && (text[pos - 1] | 0x20) == (from | 0x20))
+            text[pos - 1] = to;
     }
     return text;
-}
-
-Keys swap(const Keys& keys, char from, char to)
-{
-    Keys out;
-    for (const auto& k : keys)
-        out.push_back(swap(k, from, to));
-    return out;
 }
 
 // What one search gave, with the tree's drive named "c:".
 struct Outcome {
     test::RecordingSink sink;
-    Keys rows; // "path|name|size|dir", in the order given
+    Keys rows; // as in Case, in the order given
     Keys statuses;
-    Keys listed;
-    Keys queued;
+    Keys log; // what the Recorder logged
 };
 
 // One search of a fresh tree; readers 0: the walk reads alone.
@@ -209,14 +169,18 @@ Outcome search(const Case& c, int readers, const std::function<bool(std::size_t 
     test::TempTree outside;
     outside.makeFile("in/secret.txt");
     tree.build(commonTree);
-#ifndef _WIN32
     if (c.posix) {
         tree.build(posixTree);
-        ::chmod(tree.path("rob").c_str(), 0555);
+        std::filesystem::permissions(
+            tree.path("rob"), std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
     }
-#endif
     test::TestDrives drives;
     const char letter = drives.driveFor(tree);
+    const auto swapped = [](Keys keys, char from, char to) {
+        for (std::string& k : keys)
+            k = swap(k, from, to);
+        return keys;
+    };
     SearchCriteria criteria;
     criteria.setAfterDate(c.kind != -2);
     criteria.setTimeKind(c.kind);
@@ -225,7 +189,7 @@ Outcome search(const Case& c, int readers, const std::function<bool(std::size_t 
                               .addMsecs(c.afterWritten * 1000));
     criteria.setRusNames(c.rus);
     criteria.setSizeUnit(c.unit);
-    criteria.setExclusions(swap(c.exclusions, 'c', letter));
+    criteria.setExclusions(swapped(c.exclusions, 'c', letter));
     std::atomic<bool> stop { stopAt && stopAt(0) };
     Outcome run;
     run.sink.onRow = [&](std::size_t count) { stop = stop || (stopAt && stopAt(count)); };
@@ -233,55 +197,46 @@ Outcome search(const Case& c, int readers, const std::function<bool(std::size_t 
     ReadAheadFolderLister ahead(&stop, readers, { 2, 8 });
     Recorder recorder(readers ? static_cast<FolderLister&>(ahead) : direct);
     recorder.afterList = [&](const std::string& path) {
-        if (c.change && path == swap(c.changeAfter, 'c', letter))
+        if (c.change && path == swap("c:\\a\\a1", 'c', letter))
             c.change(tree, outside);
     };
     SearchJob(criteria, run.sink, stop, &recorder).run(swap(c.roots, 'c', letter), c.mask);
-    EXPECT_TRUE(recorder.pending.empty());
-    for (const ResultRow& r : run.sink.rows)
-        run.rows.push_back(swap(std::string(r.pathText()), letter, 'c') + "|" + r.name + "|" + r.size + "|"
-            + std::string(r.dirText()));
-    run.statuses = swap(run.sink.statuses, letter, 'c');
-    run.listed = swap(recorder.listed, letter, 'c');
-    run.queued = swap(recorder.queuedPaths, letter, 'c');
+    for (const ResultRow& r : run.sink.rows) {
+        const std::string sizes = "|" + r.size + "|" + std::string(r.dirText());
+        run.rows.push_back(
+            swap(std::string(r.pathText()), letter, 'c') + "|" + r.name + (c.unit == SizeUnit::KBytes ? "" : sizes));
+    }
+    run.statuses = swapped(run.sink.statuses, letter, 'c');
+    run.log = swapped(recorder.log, letter, 'c');
     return run;
 }
 
-Keys sorted(Keys keys, bool cutSizes = false)
+Keys sorted(Keys keys)
 {
-    for (std::string& k : keys)
-        k = cutSizes ? k.substr(0, k.find('|', k.find('|') + 1)) : k;
     std::sort(keys.begin(), keys.end());
     return keys;
 }
 
 TEST(WalkTest, EachCaseGivesItsRowsAndFoldersWithEitherLister)
 {
-#ifdef _WIN32
-    constexpr bool posix = false;
-#else
-    constexpr bool posix = true;
-#endif
     for (const Case& c : cases) {
-        if (c.posix && !posix)
+#ifdef _WIN32
+        if (c.posix)
             continue;
+#endif
         SCOPED_TRACE(c.name);
         const Outcome alone = search(c, 0);
-        EXPECT_EQ(sorted(alone.rows, c.unit == SizeUnit::KBytes), sorted(c.rows));
-        EXPECT_EQ(alone.sink.finished, std::optional<bool>(true));
+        EXPECT_EQ(sorted(alone.rows), sorted(c.rows));
+        EXPECT_EQ(alone.sink.finishes, std::vector<bool> { true });
         const bool inOrder = std::string(c.roots).find(';') != std::string::npos;
         EXPECT_EQ(inOrder ? alone.statuses : sorted(alone.statuses), inOrder ? c.folders : sorted(c.folders));
-        for (const std::string& path : c.notQueued) {
-            EXPECT_EQ(std::count(alone.queued.begin(), alone.queued.end(), path), 0) << path;
-            EXPECT_EQ(std::count(alone.listed.begin(), alone.listed.end(), path), 0) << path;
-        }
         // Rows come folder by folder, each after its folder's status, level by level.
         std::string current;
-        for (const auto& e : alone.sink.events) {
-            if (e.isRow)
-                EXPECT_EQ(e.text.substr(0, e.text.rfind('|')), current);
+        for (const std::string& e : alone.sink.events) {
+            if (e.find('|') != std::string::npos)
+                EXPECT_EQ(e.substr(0, e.rfind('|')), current);
             else
-                current = e.text;
+                current = e;
         }
         const auto depth = [](const std::string& s) { return std::count(s.begin(), s.end(), '\\'); };
         for (std::size_t i = 1; !inOrder && i < alone.statuses.size(); ++i)
@@ -291,9 +246,11 @@ TEST(WalkTest, EachCaseGivesItsRowsAndFoldersWithEitherLister)
         const Outcome ahead = search(c, 2);
         EXPECT_EQ(ahead.rows, alone.rows);
         EXPECT_EQ(ahead.statuses, alone.statuses);
-        EXPECT_EQ(ahead.sink.finished, std::optional<bool>(true));
-        for (const std::string& path : c.notQueued)
-            EXPECT_EQ(std::count(ahead.queued.begin(), ahead.queued.end(), path), 0) << path;
+        EXPECT_EQ(ahead.sink.finishes, std::vector<bool> { true });
+        for (const std::string& path : c.exclusions.empty() ? Keys() : minus(allFolders, c.folders)) {
+            EXPECT_EQ(std::count(alone.log.begin(), alone.log.end(), path), 0) << path;
+            EXPECT_EQ(std::count(ahead.log.begin(), ahead.log.end(), path), 0) << path;
+        }
     }
 }
 
@@ -307,13 +264,56 @@ TEST(WalkTest, AStopEndsTheWalkAtOnceWithEitherLister)
         const Outcome alone = search(cases[0], 0, stopAt);
         const Outcome ahead = search(cases[0], 2, stopAt);
         for (const Outcome* run : { &alone, &ahead }) {
-            EXPECT_EQ(run->sink.finished, std::optional<bool>(false));
-            EXPECT_EQ(run->sink.finishCalls, 1);
+            EXPECT_EQ(run->sink.finishes, std::vector<bool> { false });
             EXPECT_EQ(run->rows.size(), n);
-            EXPECT_TRUE(n == 0 ? run->sink.events.empty() : run->sink.events.back().isRow);
+            EXPECT_TRUE(n == 0 ? run->sink.events.empty() : run->sink.events.back().find('|') != std::string::npos);
         }
         EXPECT_EQ(ahead.rows, alone.rows);
     }
+}
+
+// The read-ahead lister on its own: that it keeps to its window, that every listing goes to
+// its own folder across skips and drops, and that a listing dropped and asked for again is
+// read afresh.
+TEST(ReadAheadListerTest, KeepsToItsWindowAndHandsEachListingToItsFolder)
+{
+    test::TempTree tree;
+    test::TestDrives drives;
+    const std::string drive = std::string(1, drives.driveFor(tree)) + ":\\";
+    std::vector<SharedText> paths; // f<i> holds i + 1 files
+    for (int i = 0; i < 6; ++i) {
+        for (int k = 0; k <= i; ++k)
+            tree.makeFile("f" + std::to_string(i) + "/n" + std::to_string(k));
+        paths.push_back(makeSharedText(drive + "f" + std::to_string(i)));
+    }
+    ReadAheadFolderLister lister(nullptr, 2, { 3, 100000 });
+    std::vector<platform::DirEntry> entries;
+    const auto listed = [&](const SharedText& path) { return lister.list(path, entries) ? entries.size() : 99u; };
+    for (const auto& p : paths)
+        lister.queued(p);
+    ASSERT_TRUE(lister.waitIdle(std::chrono::seconds(20)));
+    EXPECT_EQ(lister.stats().readAhead, 3u);
+    lister.skip(paths[0]);
+    EXPECT_EQ(listed(paths[1]), 2u);
+    lister.skip(paths[2]);
+    ASSERT_TRUE(lister.waitIdle(std::chrono::seconds(20)));
+    EXPECT_EQ(lister.stats().readAhead, 6u) << "taking one makes room for one more";
+    lister.clear();
+
+    // Read before the drop, changed after it: the new request gets the folder as it is now.
+    tree.makeFile("f3/new");
+    const SharedText missing = makeSharedText(drive + "missing");
+    const SharedText file = makeSharedText(*paths[4] + "\\n0");
+    for (const auto& p : { paths[3], missing, file, paths[5] })
+        lister.queued(p);
+    ASSERT_TRUE(lister.waitIdle(std::chrono::seconds(20)));
+    EXPECT_EQ(listed(paths[3]), 5u);
+    EXPECT_EQ(listed(missing), 99u);
+    EXPECT_TRUE(entries.empty());
+    EXPECT_EQ(listed(file), 99u);
+    EXPECT_EQ(listed(paths[5]), 6u);
+    EXPECT_EQ(lister.stats().discarded, 5u); // f0 and f2 skipped, f3 .. f5 dropped, all read ahead
+    EXPECT_EQ(listed(paths[4]), 5u) << "a folder never announced is read on the spot";
 }
 
 } // namespace

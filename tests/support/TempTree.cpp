@@ -1,5 +1,6 @@
 #include "support/TempTree.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <stdexcept>
 
@@ -20,11 +21,6 @@ namespace nuvero::test {
 namespace {
 
 using platform::win32::wide;
-
-[[noreturn]] void fail(const std::string& what)
-{
-    throw std::runtime_error(what + ": system error " + std::to_string(::GetLastError()));
-}
 
 // "\\?\T:\a\b" for "T:\a\b": long paths and names such as "con" reach the file system.
 std::wstring systemForm(std::string path)
@@ -68,13 +64,8 @@ void removeEntry(const std::wstring& entry, DWORD attributes)
 TempTree::TempTree()
 {
     const char* letters = std::getenv("NUVERO_TEST_DRIVES");
-    if (!letters || !*letters)
-        throw std::runtime_error("NUVERO_TEST_DRIVES is not set: the Windows tests need drive letters of their own "
-                                 "(scripts/test-wine.sh makes them; see docs/windows.md)");
-    for (const char* p = letters; *p; ++p) {
+    for (const char* p = letters; p && *p; ++p) {
         const char letter = *p;
-        if (!((letter >= 'A' && letter <= 'Z') || (letter >= 'a' && letter <= 'z')))
-            continue;
         const std::wstring name = L"Local\\nuvero-test-drive-" + std::wstring(1, static_cast<wchar_t>(letter & ~0x20));
         const HANDLE claim = ::CreateMutexW(nullptr, FALSE, name.c_str());
         // Only an empty drive is taken, and only what the tree made is removed at the end:
@@ -83,17 +74,17 @@ TempTree::TempTree()
         bool free = claim && ::GetLastError() != ERROR_ALREADY_EXISTS;
         if (free)
             forEachChild(systemForm(std::string(1, letter) + ":\\"), [&](const std::wstring&, DWORD) { free = false; });
-        if (!free) {
-            if (claim)
-                ::CloseHandle(claim);
-            continue;
+        if (free) {
+            m_root = std::string(1, letter) + ":\\";
+            m_letter = letter;
+            m_claim = claim;
+            return;
         }
-        m_root = std::string(1, letter) + ":\\";
-        m_letter = letter;
-        m_claim = claim;
-        return;
+        if (claim)
+            ::CloseHandle(claim);
     }
-    throw std::runtime_error(std::string("no free empty test drive among NUVERO_TEST_DRIVES=") + letters);
+    throw std::runtime_error(std::string("no free empty test drive among NUVERO_TEST_DRIVES=")
+        + (letters ? letters : "") + " (scripts/test-wine.sh makes them; see docs/windows.md)");
 }
 
 TempTree::~TempTree()
@@ -105,16 +96,8 @@ TempTree::~TempTree()
 std::string TempTree::path(std::string_view relative) const
 {
     std::string full = m_root + std::string(relative);
-    for (char& c : full) {
-        if (c == '/')
-            c = '\\';
-    }
+    std::replace(full.begin(), full.end(), '/', '\\');
     return full;
-}
-
-void TempTree::makeSymlink(std::string_view, std::string_view) const
-{
-    throw std::runtime_error("symbolic links are made by the Linux tests only");
 }
 
 void TempTree::setTimes(std::string_view relative, std::time_t access, std::time_t modify) const
@@ -126,13 +109,12 @@ void TempTree::setTimes(std::string_view relative, std::time_t access, std::time
     const HANDLE file = ::CreateFileW(systemForm(path(relative)).c_str(), FILE_WRITE_ATTRIBUTES,
         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
         FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
-    const FILETIME a = fileTime(access);
-    const FILETIME m = fileTime(modify);
-    const bool ok = file != INVALID_HANDLE_VALUE && ::SetFileTime(file, nullptr, &a, &m);
+    const FILETIME times[2] = { fileTime(access), fileTime(modify) };
+    const bool ok = file != INVALID_HANDLE_VALUE && ::SetFileTime(file, nullptr, &times[0], &times[1]);
     if (file != INVALID_HANDLE_VALUE)
         ::CloseHandle(file);
     if (!ok)
-        fail("set times of " + path(relative));
+        throw std::runtime_error("cannot set the times of " + path(relative));
 }
 
 void TempTree::remove(std::string_view relative) const
@@ -149,33 +131,21 @@ namespace fs = std::filesystem;
 TempTree::TempTree()
 {
     const char* base = std::getenv("TMPDIR");
-    std::string templ = std::string(base && *base ? base : "/tmp") + "/nuvero-test-XXXXXX";
-    if (!::mkdtemp(templ.data()))
-        throw std::runtime_error("cannot make a temporary folder in " + templ);
-    m_root = templ;
+    m_root = std::string(base && *base ? base : "/tmp") + "/nuvero-test-XXXXXX";
+    if (!::mkdtemp(m_root.data()))
+        throw std::runtime_error("cannot make a temporary folder in " + m_root);
 }
 
 TempTree::~TempTree()
 {
-    // Every folder is made writable again first (before it is entered), so that read-only
-    // test folders go too.
+    // Read-only folders go too as long as they are empty.
     std::error_code error;
-    fs::permissions(m_root, fs::perms::owner_all, fs::perm_options::add, error);
-    for (auto it = fs::recursive_directory_iterator(m_root, error); !error && it != fs::end(it); it.increment(error)) {
-        if (it->is_directory(error) && !it->is_symlink(error))
-            fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, error);
-    }
     fs::remove_all(m_root, error);
 }
 
 std::string TempTree::path(std::string_view relative) const
 {
     return relative.empty() ? m_root : m_root + "/" + std::string(relative);
-}
-
-void TempTree::makeSymlink(std::string_view relative, std::string_view target) const
-{
-    fs::create_symlink(target, path(relative));
 }
 
 void TempTree::setTimes(std::string_view relative, std::time_t access, std::time_t modify) const
@@ -221,6 +191,11 @@ void TempTree::makeFile(std::string_view relative, std::string_view content) con
         throw std::runtime_error("cannot write " + path(relative));
 }
 
+void TempTree::makeSymlink(std::string_view relative, std::string_view target) const
+{
+    std::filesystem::create_symlink(target, systemPath(relative));
+}
+
 bool TempTree::exists(std::string_view relative) const
 {
     std::error_code error;
@@ -249,12 +224,9 @@ void TempTree::build(std::span<const TreeEntry> entries) const
         } else if (e.kind == TreeEntry::Kind::Link) {
             makeSymlink(e.path, e.target);
         } else {
-#ifdef _WIN32
-            makeFile(e.path, std::string(e.size, 'x'));
-#else
-            makeFile(e.path);
-            std::filesystem::resize_file(path(e.path), e.size); // sparse
-#endif
+            makeFile(e.path, std::string(std::min<std::uint64_t>(e.size, 4096), 'x'));
+            if (e.size > 4096)
+                std::filesystem::resize_file(systemPath(e.path), e.size); // sparse on Linux
         }
     }
     for (const TreeEntry& e : entries) {

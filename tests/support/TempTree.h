@@ -49,13 +49,13 @@ public:
     bool exists(std::string_view relative) const; // without following links
     bool isDir(std::string_view relative) const;
     std::string read(std::string_view relative) const;
-    // Sets last access and last write time (seconds since 1970, UTC).
-    void setTimes(std::string_view relative, std::time_t access, std::time_t modify) const;
     void remove(std::string_view relative) const; // file, link or whole folder
     // Makes the entries in order, then sets their times (making an entry changes its folder's).
     void build(std::span<const TreeEntry> entries) const;
 
 private:
+    // Sets last access and last write time (seconds since 1970, UTC).
+    void setTimes(std::string_view relative, std::time_t access, std::time_t modify) const;
     std::filesystem::path systemPath(std::string_view relative) const;
     std::string m_root;
     char m_letter = 0;
