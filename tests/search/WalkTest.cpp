@@ -73,6 +73,7 @@ struct Case {
     bool rus = false;
     SizeUnit unit = SizeUnit::KBytes;
     Change change = {}; // right after the listing of c:\a\a1
+    bool bIsJunction = false; // "b" listed as Windows lists a junction: folder and reparse point
 };
 
 const Change a1ToLink = [](const test::TempTree& t, const test::TempTree& outside) {
@@ -113,6 +114,9 @@ const Case cases[] = {
         true, -2, 0, false, SizeUnit::KBytes, a1ToLink },
     { "whole folder removed while it is searched", "c:\\a", "*.*", a1Rows, { "c:\\a", "c:\\a\\a1" }, {}, true, -2, 0,
         false, SizeUnit::KBytes, removeA },
+    // One pointing above itself would make the search endless.
+    { "a junction is neither a row nor entered", "c:", "*.*", minus(allRows, { "c:\\|b", "c:\\b|fb.doc" }),
+        minus(allFolders, { "c:\\b" }), {}, false, -2, 0, false, SizeUnit::KBytes, {}, true },
 };
 
 // Between the walk and a lister: logs each folder queued and each listed.
@@ -131,14 +135,14 @@ public:
     {
         log.push_back(*path);
         const bool entered = m_inner.list(path, out);
-        afterList(*path);
+        afterList(*path, out);
         return entered;
     }
     void skip(const SharedText& path) override { m_inner.skip(path); }
     void clear() override { m_inner.clear(); }
 
     Keys log;
-    std::function<void(const std::string&)> afterList;
+    std::function<void(const std::string&, std::vector<platform::DirEntry>&)> afterList;
 
 private:
     FolderLister& m_inner;
@@ -196,9 +200,11 @@ Outcome search(const Case& c, int readers, const std::function<bool(std::size_t 
     DirectFolderLister direct;
     ReadAheadFolderLister ahead(&stop, readers, { 2, 8 });
     Recorder recorder(readers ? static_cast<FolderLister&>(ahead) : direct);
-    recorder.afterList = [&](const std::string& path) {
+    recorder.afterList = [&](const std::string& path, std::vector<platform::DirEntry>& entries) {
         if (c.change && path == swap("c:\\a\\a1", 'c', letter))
             c.change(tree, outside);
+        for (platform::DirEntry& e : entries)
+            e.attributes |= c.bIsJunction && e.name == "b" ? platform::Attr::ReparsePoint : 0;
     };
     SearchJob(criteria, run.sink, stop, &recorder).run(swap(c.roots, 'c', letter), c.mask);
     for (const ResultRow& r : run.sink.rows) {
