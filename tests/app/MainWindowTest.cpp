@@ -225,6 +225,10 @@ private slots:
         save("out/a\\b.txt");
         QCOMPARE(boxes.seen.size(), std::size_t(1));
         QCOMPARE(QString::fromStdString(m_tree->read("out/a\\b.txt")), QStringLiteral("keep me"));
+        // Without a drive D: the automatic save says why.
+        m_drives->map({ { 'c', m_tree->root() } });
+        searchAndWait(*w, QStringLiteral("c:\\data"));
+        QCOMPARE(boxes.seen.back(), QStringLiteral("Invalid filename"));
     }
 
     // The commands that go through the real folder picker: ">" and the hidden "Rename Dir";
