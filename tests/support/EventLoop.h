@@ -3,7 +3,6 @@
 #include <QCoreApplication>
 #include <QTimer>
 
-
 namespace nuvero::test {
 
 // The application object Qt's event loop needs in a GoogleTest program; made once.
