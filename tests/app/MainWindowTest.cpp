@@ -112,7 +112,9 @@ private slots:
         searchAndWait(*w, QStringLiteral("c:"));
         w->RusCheck->setChecked(true);
         w->ListView1->selectRow(0);
-        w->PopupMenu1Popup();
+        QTest::keyClick(w->ListView1, Qt::Key_Menu); // opens the menu, as a right click does
+        QVERIFY(w->PopupMenu1->isVisible());
+        w->PopupMenu1->close();
         QVERIFY(w->DeleteFile1->isEnabled() && !w->ransliteit1->isEnabled());
         searchAndWait(*w, QStringLiteral("c:"));
         QCOMPARE(w->results().rowCount(), 2);

@@ -125,6 +125,10 @@ private slots:
         QTest::mouseClick(tree.viewport(), Qt::LeftButton, {}, onText(tree, driveNode(tree, 'R')));
         QCOMPARE(boxes.seen.size(), std::size_t(1));
         QCOMPARE(tree.GetSelectedPath(), std::string("C:\\apple"));
+        // Reached by the keys it warns too.
+        tree.setCurrentItem(driveNode(tree, 'D'));
+        QTest::keyClick(&tree, Qt::Key_Down);
+        QCOMPARE(boxes.seen.size(), std::size_t(2));
     }
 
     // OpenPath selects an existing folder, its exact name first, by its bytes; anything else

@@ -10,6 +10,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
+#include <stdexcept>
 
 // Qt is not built with ThreadSanitizer: a QThread that has ended wakes its waiters through
 // a condition variable, and QThread::wait() learns of the end through Qt's own futex-based
@@ -31,9 +32,12 @@ using namespace std::chrono_literals;
 class StallingLister : public FolderLister {
 public:
     std::string stalled = "none";
+    std::string failing = "none";
 
     bool list(const SharedText& path, std::vector<platform::DirEntry>& out) override
     {
+        if (*path == failing)
+            throw std::runtime_error("device gone");
         if (*path == stalled) {
             std::unique_lock lock(m_mutex);
             m_inside = true;
@@ -105,6 +109,17 @@ TEST(SearchSessionTest, AStalledListingHoldsNeitherRowsNorTheNextSearch)
     EXPECT_TRUE(session.waitForIdle(20000));
     EXPECT_EQ(session.workers(), 0);
     EXPECT_EQ(rows, std::vector<std::string> { "c:\\fast|f.txt" });
+
+    // A worker whose listing fails ends without "finished": what it found shows, and the
+    // search stays on until stopped.
+    rows.clear();
+    lister.failing = lister.stalled;
+    session.start("c:\\first", "*.*");
+    EXPECT_TRUE(session.waitForIdle(20000));
+    EXPECT_TRUE(session.running());
+    EXPECT_EQ(rows.size(), 11u);
+    session.stop();
+    EXPECT_EQ(ends, (std::vector<bool> { false, true, false }));
 }
 
 } // namespace
