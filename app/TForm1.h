@@ -81,7 +81,8 @@ public:
     QString statusText(int panel) const;
     bool searching() const;
     SearchSession& session() { return *m_session; }
-    // The session's waits (SearchSession::waitForIdle, waitForWorkers).
+    // The session's waits (SearchSession::waitForIdle, waitForWorkers). The program's exit
+    // uses waitForWorker to learn whether a stopped worker is still held by a listing.
     bool waitForSearchEnd(int timeoutMs);
     bool waitForWorker(int timeoutMs);
     TbsSkinSelectDirectoryDialog& folderPicker() { return *bsSkinSelectDirectoryDialog1; }

@@ -64,8 +64,9 @@ SearchSession::SearchSession(const SearchCriteria& criteria, QObject* parent)
 SearchSession::~SearchSession()
 {
     // Workers read the criteria and write the queues: every one is stopped and waited for.
-    // A worker in a folder listing that never returns holds the program's exit here; this
-    // is the only place that waits.
+    // This is the only place that waits. A worker in a folder listing that never returns
+    // would hold it for ever: the program's exit (main) does not come here then, it asks
+    // waitForWorkers first and leaves such a worker to the system.
     if (m_current)
         m_current->stop();
     for (const auto& job : m_retired)

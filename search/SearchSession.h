@@ -32,7 +32,9 @@ class SearchThread;
 // sits in a folder listing (a hung network folder) does not poll, and the owner's thread
 // must stay responsive. Retired jobs are destroyed once their worker has ended, looked for
 // every ReapInterval while any is left. Only the destructor waits for workers, since they
-// read the criteria and write queues this object owns.
+// read the criteria and write queues this object owns; so an owner that must end while a
+// worker may be held by a listing for ever (the program's exit) asks waitForWorkers with a
+// bound first and, when it fails, ends the process without destroying this object.
 //
 // The one thing a worker does with Qt is to post the "rows handed over" notice
 // (noticeHandOver, queued); it does so under a mutex that the notice takes again on this
