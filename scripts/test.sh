@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Sets up, builds and runs every test headless: the normal build, the AddressSanitizer +
 # UndefinedBehaviorSanitizer build, and the ThreadSanitizer build of the threaded tests.
-# Then the bounded fuzz runs (stage "fuzz"), the Debian package is built, installed and
-# started (stage "package"), and the Qt-free library and its tests are cross-built for
+# Then the normal build's program is driven and closed on a virtual display (stage
+# "desktop"), the bounded fuzz runs (stage "fuzz"), the Debian package is built, installed
+# and started (stage "package"), and the Qt-free library and its tests are cross-built for
 # Windows and run under Wine (stage "wine"). NUVERO_TEST_STAGES picks stages.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
@@ -10,7 +11,7 @@ here=$(cd "$(dirname "$0")/.." && pwd)
 
 export QT_QPA_PLATFORM=offscreen
 jobs=$(nproc)
-stages=${NUVERO_TEST_STAGES:-normal asan tsan fuzz package wine}
+stages=${NUVERO_TEST_STAGES:-normal asan tsan desktop fuzz package wine}
 
 build() { # name, extra cmake args...
   local dir="$here/build/$1"
@@ -36,6 +37,9 @@ for stage in $stages; do
       build tsan -DNUVERO_SANITIZE=thread -DNUVERO_BUILD_BENCH=OFF -DNUVERO_BUILD_WIDGETS=OFF
       TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1:suppressions=$here/tests/tsan.supp" \
         ctest --test-dir "$here/build/tsan" --output-on-failure -j "$jobs" -L threads
+      ;;
+    desktop)
+      "$here/scripts/test-desktop.sh"
       ;;
     fuzz)
       "$here/scripts/fuzz.sh"
