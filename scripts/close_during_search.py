@@ -12,9 +12,10 @@ exits with status 0 within --exit-limit seconds of it and leaves the automatic l
 drive D:.
 
 closes: TREE is drive C:. The first start searches to the end and is closed then; the
-closes of the other --runs starts are spread over that search's time (or between A and B
-seconds after the click). Each list must hold fewer lines than the whole search's and only
-lines of it.
+closes of the other --runs starts are spread evenly from 5% to 50% of that search's time
+(or between A and B seconds after the click); a later start finds the tree in the cache
+and searches faster, so a close much later could come after its end. Each list must hold
+fewer lines than the whole search's and only lines of it.
 
 dead-folder: drive C: is TESTFS (nuvero-testfs) mirroring a folder whose only subfolder
 never answers a listing, as a dead network drive's does. The close comes while the search
@@ -187,7 +188,7 @@ def closes(d, args):
         return 1
     print(f"closes: the whole search takes {whole.seconds:.1f} s, {len(whole.lines)} rows")
     everything = set(whole.lines)
-    first, last = args.between or (0.1 * whole.seconds, 0.7 * whole.seconds)
+    first, last = args.between or (0.05 * whole.seconds, 0.5 * whole.seconds)
     lost, slowest = 0, 0.0
     for i in range(args.runs):
         at = first + (last - first) * i / max(1, args.runs - 1)
