@@ -145,7 +145,8 @@ def run_once(d, nuvero, tree, close_after, exit_limit, release=None):
         clicked = time.monotonic()
         lists = lambda: glob.glob(os.path.join(drive_d, "fls1*"))
         if close_after is None:
-            if not wait_for(lambda: app.poll() is None and lists(), 600, 0.05):
+            wait_for(lambda: lists() or app.poll() is not None, 600, 0.05)
+            if app.poll() is not None or not lists():
                 return Outcome("the search did not end with a list file")
             took = time.monotonic() - clicked
             time.sleep(0.5)  # the end's automatic save is under way
