@@ -9,6 +9,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-dev
   xvfb xauth
+  dbus  # dbus-daemon: the window test's own session bus for the file manager call
   bfs  # the walk benchmark's reference (bench/search/walk_bench.sh)
 )
 if [ "${NUVERO_SETUP_EXTRA:-}" != "" ]; then
