@@ -68,6 +68,10 @@ QMimeData* DesktopPath::mimeData() const
     auto* data = new QMimeData;
     data->setUrls({ url() });
     data->setText(text());
+#ifndef _WIN32
+    // GNOME's file manager pastes a copied file only from its own format.
+    data->setData(QStringLiteral("x-special/gnome-copied-files"), "copy\n" + url().toEncoded());
+#endif
     return data;
 }
 

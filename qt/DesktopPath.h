@@ -26,8 +26,8 @@ public:
     QUrl url() const;
     // The folder that holds the entry (a drive's root: the root itself).
     QUrl folderUrl() const;
-    // What a copy or a drag hands over: the URL (text/uri-list) and the path as text.
-    // The caller owns it.
+    // What a copy or a drag hands over: the URL (text/uri-list, and GNOME's own format
+    // for a copied file on Linux) and the path as text. The caller owns it.
     QMimeData* mimeData() const;
 
 private:
