@@ -21,8 +21,10 @@
 
 #include <QtWidgets>
 
+#include <csignal>
 #include <map>
 #include <optional>
+#include <sys/prctl.h>
 #include <unistd.h>
 
 using namespace nuvero;
@@ -99,6 +101,7 @@ private slots:
     // Before anything asks for the session bus: the program never reaches the real desktop.
     void initTestCase()
     {
+        m_bus.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); }); // gone with a crashed test
         m_bus.start(QStringLiteral("dbus-daemon"), { "--session", "--nofork", "--print-address" });
         if (m_bus.waitForReadyRead(10000))
             qputenv("DBUS_SESSION_BUS_ADDRESS", m_bus.readLine().trimmed());
