@@ -1,5 +1,6 @@
 #include "app/TForm1.h"
 
+#include "app/DesktopActions.h"
 #include "app/MessageBoxes.h"
 #include "app/SaveDialog.h"
 #include "app/WindowCommandUi.h"
@@ -24,16 +25,19 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QHelpEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QScreen>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QStyle>
 #include <QTableView>
 #include <QToolButton>
+#include <QToolTip>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -58,7 +62,9 @@ std::string exactText(const QString& text, const std::string& exact)
 }
 
 // The roots text of the roots box, with every root that still reads as the folder the
-// ">" button chose given that folder's exact bytes.
+// ">" button chose given that folder's exact bytes. On Linux a host path ("/home/ann") is
+// searched as the program path of the drive that holds it, so that rows and list files
+// keep program paths; one that no drive holds stays as typed and cannot be entered.
 std::string rootsText(const QString& text, const std::string& picked)
 {
     std::string roots;
@@ -66,7 +72,12 @@ std::string rootsText(const QString& text, const std::string& picked)
     for (qsizetype i = 0; i < pieces.size(); ++i) {
         if (i > 0)
             roots.push_back(';');
-        roots += exactText(pieces[i], picked);
+        std::string root = exactText(pieces[i], picked);
+#ifndef Q_OS_WIN
+        if (root.starts_with('/'))
+            root = platform::fromNativePath(root).value_or(root);
+#endif
+        roots += root;
     }
     return roots;
 }
@@ -185,6 +196,7 @@ void TForm1::buildWindow()
     bar->addWidget(StatusPanel1, 1);
     buildMenus();
     connectCriteria();
+    nameControls();
 }
 
 void TForm1::buildCriteriaStrip(QWidget* strip)
@@ -202,6 +214,12 @@ void TForm1::buildCriteriaStrip(QWidget* strip)
     ComboBox3->addItems({ QStringLiteral("Appearance"), QStringLiteral("Changing"), QStringLiteral("Access") });
     ComboBox3->setCurrentIndex(-1);
     ComboBox3->setEditText(QStringLiteral("Appearance"));
+    // As wide as its longest entry needs, within the panel's frame: a desktop font a little
+    // wider than the classic one would cut "Appearance" short.
+    const int timeKindWidth = std::min(ComboBox3->sizeHint().width(), Panel4->width() - 8);
+    if (timeKindWidth > ComboBox3->width())
+        ComboBox3->setGeometry(
+            (Panel4->width() - timeKindWidth) / 2, ComboBox3->y(), timeKindWidth, ComboBox3->height());
 
     GroupBox1 = place(new QGroupBox(QStringLiteral("Date"), strip), "GroupBox1", 112, 3, 137, 97);
     DateTimePicker1 = place(new QDateTimeEdit(GroupBox1), "DateTimePicker1", 16, 23, 105, 21);
@@ -268,6 +286,9 @@ void TForm1::buildLists(QWidget* area)
     ListView1->setWordWrap(false);
     ListView1->setEditTriggers(QAbstractItemView::SelectedClicked | QAbstractItemView::EditKeyPressed);
     ListView1->setContextMenuPolicy(Qt::CustomContextMenu);
+    // A row dragged out is its file; nothing can be dropped onto either list.
+    ListView1->setDragDropMode(QAbstractItemView::DragOnly);
+    ListView1->setDefaultDropAction(Qt::CopyAction);
     // Rows of one fixed height: a million of them cost the view next to nothing.
     ListView1->verticalHeader()->hide();
     ListView1->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
@@ -344,6 +365,9 @@ void TForm1::buildMenus()
     ransilteandrenameall1 = item(PopupMenu1, "ransilteandrenameall1", QStringLiteral("Transilte and rename ALL"));
     RenameDir1 = item(PopupMenu1, "RenameDir1", QStringLiteral("Rename Dir"));
     RenameDir1->setVisible(false);
+    N3 = separator(PopupMenu1, "N3");
+    Opencontainingfolder1 = item(PopupMenu1, "Opencontainingfolder1", QStringLiteral("Open containing folder"));
+    Copypath1 = item(PopupMenu1, "Copypath1", QStringLiteral("Copy path"));
 
     PopupMenu2 = new QMenu(this);
     PopupMenu2->setObjectName(QStringLiteral("PopupMenu2"));
@@ -357,6 +381,9 @@ void TForm1::buildMenus()
     connect(ransliteit1, &QAction::triggered, this, &TForm1::ransliteit1Click);
     connect(ransilteandrenameall1, &QAction::triggered, this, &TForm1::ransilteandrenameall1Click);
     connect(RenameDir1, &QAction::triggered, this, &TForm1::RenameDir1Click);
+    connect(Opencontainingfolder1, &QAction::triggered, this, &TForm1::Opencontainingfolder1Click);
+    connect(Copypath1, &QAction::triggered, this, &TForm1::Copypath1Click);
+    connect(ListView1, &QAbstractItemView::doubleClicked, this, &TForm1::ListView1DblClick);
     connect(Add1, &QAction::triggered, this, &TForm1::Add1Click);
     connect(AddfromDirList1, &QAction::triggered, this, &TForm1::AddfromDirList1Click);
     connect(Delete1, &QAction::triggered, this, &TForm1::Delete1Click);
@@ -369,10 +396,29 @@ void TForm1::buildMenus()
         [this](const QPoint& pos) { PopupMenu2->popup(ListView2->viewport()->mapToGlobal(pos)); });
 
     // The Delete key on a selected row asks to delete its file, as the menu item does; on
-    // the excluded paths it deletes the selected row. While a text is edited in place the
-    // keys go to the editor, not to the list.
+    // the excluded paths it deletes the selected row. Enter opens the selected row's
+    // entry, Ctrl+C copies its path. While a text is edited in place the keys go to the
+    // editor, not to the list.
     ListView1->installEventFilter(this);
     ListView2->installEventFilter(this);
+    ListView1->viewport()->installEventFilter(this); // tooltips of the cells
+}
+
+// Every control is named for a screen reader by its caption or by its label, and each
+// label leads to its box (its buddy: also the label's mnemonic target).
+void TForm1::nameControls()
+{
+    const std::pair<QLabel*, QWidget*> labelled[] = { { Label1, ComboBox1 }, { Label2, Edit2 }, { Label4, ComboBox2 } };
+    for (const auto& [label, box] : labelled) {
+        label->setBuddy(box);
+        box->setAccessibleName(label->text().trimmed());
+    }
+    ComboBox3->setAccessibleName(QStringLiteral("File time"));
+    DateTimePicker1->setAccessibleName(QStringLiteral("Date"));
+    DateTimePicker2->setAccessibleName(QStringLiteral("Time"));
+    SpeedButton1->setAccessibleName(QStringLiteral("Choose folder"));
+    ListView1->setAccessibleName(QStringLiteral("Results"));
+    ListView2->setAccessibleName(QStringLiteral("Excluded paths"));
 }
 
 void TForm1::connectCriteria()
@@ -401,6 +447,20 @@ void TForm1::connectCriteria()
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event)
 {
+    if (event->type() == QEvent::ToolTip && watched == ListView1->viewport())
+        return showCellToolTip(*static_cast<QHelpEvent*>(event));
+    if (event->type() == QEvent::KeyPress && watched == ListView1) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->matches(QKeySequence::Copy)) {
+            Copypath1Click();
+            return true;
+        }
+        if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)
+            && (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+            ListView1DblClick();
+            return true;
+        }
+    }
     // The context-menu key opens a list's menu at its current row.
     if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Menu
         && (watched == ListView1 || watched == ListView2)) {
@@ -433,6 +493,7 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event)
 void TForm1::FormCreate()
 {
     move(100, 100);
+    keepOnScreen();
     RusSearchFlag = false;
     ComboBox2->setCurrentIndex(1);
     m_criteria.setSizeUnit(SizeUnit::KBytes);
@@ -447,6 +508,27 @@ void TForm1::FormCreate()
         threshold = *stored;
     setThreshold(threshold);
     BitBtn1Click();
+}
+
+// The start place and size suit any desktop screen; a small or highly scaled one (a
+// 1280x1024 screen at twice the size is 640x512) gets the window moved, and at need made
+// smaller, so that all of it, title bar and status bar included, is on the screen.
+void TForm1::keepOnScreen()
+{
+    const QScreen* shown = screen();
+    if (!shown)
+        return;
+    const QRect available = shown->availableGeometry();
+    // The window manager's frame is not known before the window is shown: room for a title
+    // bar and borders.
+    const QMargins frame(4, 32, 4, 4);
+    if (available.contains(QRect(pos(), size().grownBy(frame))))
+        return;
+    const QSize fitting = size().boundedTo(available.size().shrunkBy(frame)).expandedTo(minimumSize());
+    resize(fitting);
+    const QSize outer = fitting.grownBy(frame);
+    move(std::clamp(x(), available.left(), std::max(available.left(), available.right() + 1 - outer.width())),
+        std::clamp(y(), available.top(), std::max(available.top(), available.bottom() + 1 - outer.height())));
 }
 
 void TForm1::BitBtn1Click()
@@ -631,10 +713,13 @@ void TForm1::Clearlist1Click()
 
 void TForm1::PopupMenu1Popup()
 {
-    const PopupRule rule = PopupRule::evaluate(selectedRow().has_value(), RusCheck->isChecked(), RusSearchFlag);
+    const PopupRule rule
+        = PopupRule::evaluate(selectedRow().has_value(), RusCheck->isChecked(), RusSearchFlag, m_session->running());
     DeleteFile1->setEnabled(rule.deleteFile);
     ransliteit1->setEnabled(rule.transliterate);
     ransilteandrenameall1->setEnabled(rule.transliterate);
+    Opencontainingfolder1->setEnabled(rule.rowLinks);
+    Copypath1->setEnabled(rule.rowLinks);
 }
 
 std::optional<int> TForm1::selectedRow() const
@@ -665,6 +750,46 @@ void TForm1::RenameDir1Click()
     // Whether the picker was confirmed is not consulted: its Directory is what counts.
     bsSkinSelectDirectoryDialog1->Execute();
     m_commands->renameDir(bsSkinSelectDirectoryDialog1->Directory);
+}
+
+// ---- rows out to the desktop ------------------------------------------------------------------
+
+void TForm1::ListView1DblClick()
+{
+    if (const auto row = selectedRow())
+        desktop::openEntry(this, m_results->row(*row).fullPath());
+}
+
+void TForm1::Opencontainingfolder1Click()
+{
+    if (const auto row = selectedRow())
+        desktop::showInFolder(this, m_results->row(*row).fullPath());
+}
+
+void TForm1::Copypath1Click()
+{
+    if (const auto row = selectedRow())
+        desktop::copyPath(m_results->row(*row).fullPath());
+}
+
+// Path and Name show the entry as the desktop names it; any other cell its whole text
+// where the column cuts it.
+bool TForm1::showCellToolTip(const QHelpEvent& help)
+{
+    const QModelIndex index = ListView1->indexAt(help.pos());
+    const QRect cell = ListView1->visualRect(index);
+    QString tip = index.data(Qt::ToolTipRole).toString();
+    if (tip.isEmpty()) {
+        const QString text = index.data().toString();
+        const int margins = 2 * (ListView1->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, ListView1) + 1);
+        if (ListView1->fontMetrics().horizontalAdvance(text) + margins > cell.width())
+            tip = text;
+    }
+    if (tip.isEmpty())
+        QToolTip::hideText();
+    else
+        QToolTip::showText(help.globalPos(), tip, ListView1->viewport(), cell);
+    return true;
 }
 
 // ---- list export ------------------------------------------------------------------------------

@@ -13,6 +13,7 @@ class QComboBox;
 class QDateTimeEdit;
 class QFrame;
 class QGroupBox;
+class QHelpEvent;
 class QLabel;
 class QLineEdit;
 class QMenu;
@@ -64,6 +65,9 @@ public:
     void ransliteit1Click();
     void ransilteandrenameall1Click();
     void RenameDir1Click();
+    void ListView1DblClick(); // also Enter on the selected row
+    void Opencontainingfolder1Click();
+    void Copypath1Click(); // also Ctrl+C on the list
     void Savelisttofile1Click();
     void Savelist();
     void Add1Click();
@@ -107,6 +111,9 @@ private:
     DateTime threshold() const;
     std::optional<int> selectedRow() const;
     void setStatusText(int panel, const QString& text);
+    void keepOnScreen();
+    void nameControls();
+    bool showCellToolTip(const QHelpEvent& help);
 
 public:
     // ---- controls, named as the window's components ---------------------------------
@@ -146,6 +153,9 @@ public:
     QAction* ransliteit1 = nullptr;
     QAction* ransilteandrenameall1 = nullptr;
     QAction* RenameDir1 = nullptr;
+    QAction* N3 = nullptr;
+    QAction* Opencontainingfolder1 = nullptr;
+    QAction* Copypath1 = nullptr;
     QMenu* PopupMenu2 = nullptr;
     QAction* Add1 = nullptr;
     QAction* AddfromDirList1 = nullptr;

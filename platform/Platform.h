@@ -67,8 +67,9 @@ std::string toListFileText(std::string_view text);
 // The host path behind a program path, for code that hands paths to Qt (icons, tests).
 // Nothing when the path's drive is unknown or the path is malformed.
 std::optional<std::string> nativePath(std::string_view path);
-// The program path of a host path (what a file dialog returns): the drive whose folder
-// holds it, the deepest one where drives nest. Nothing when no drive holds it.
+// The program path of a host path (what a file dialog returns, a root typed as a host
+// path): "." and ".." resolved, then the drive whose folder holds it, the deepest one
+// where drives nest. Nothing when no drive holds it.
 std::optional<std::string> fromNativePath(std::string_view native);
 
 // ---- Shell ------------------------------------------------------------------------------

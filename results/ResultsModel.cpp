@@ -1,7 +1,10 @@
 #include "results/ResultsModel.h"
 
+#include "qt/DesktopPath.h"
 #include "qt/QtText.h"
 #include "results/RowSorter.h"
+
+#include <QMimeData>
 
 #include <numeric>
 
@@ -26,9 +29,20 @@ int ResultsModel::columnCount(const QModelIndex& parent) const
 
 QVariant ResultsModel::data(const QModelIndex& index, int role) const
 {
-    if (!index.isValid() || index.row() >= size() || (role != Qt::DisplayRole && role != Qt::EditRole))
+    if (!index.isValid() || index.row() >= size())
         return {};
-    return toQString(cellText(row(index.row()), index.column()));
+    const ResultRow& r = row(index.row());
+    if (role == Qt::ToolTipRole) {
+        // The folder or the entry as the desktop names it (on Linux the host path); the
+        // view shows the other cells' whole texts where they are cut.
+        if (index.column() != PathColumn && index.column() != NameColumn)
+            return {};
+        const auto path = DesktopPath::of(index.column() == PathColumn ? std::string(r.pathText()) : r.fullPath());
+        return path ? path->text() : toQString(cellText(r, index.column()));
+    }
+    if (role != Qt::DisplayRole && role != Qt::EditRole)
+        return {};
+    return toQString(cellText(r, index.column()));
 }
 
 QVariant ResultsModel::headerData(int section, Qt::Orientation orientation, int role) const
@@ -45,10 +59,24 @@ Qt::ItemFlags ResultsModel::flags(const QModelIndex& index) const
 {
     if (!index.isValid())
         return Qt::NoItemFlags;
-    Qt::ItemFlags f = Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;
+    Qt::ItemFlags f = Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren | Qt::ItemIsDragEnabled;
     if (index.column() == PathColumn)
         f |= Qt::ItemIsEditable;
     return f;
+}
+
+QStringList ResultsModel::mimeTypes() const
+{
+    return { QStringLiteral("text/uri-list"), QStringLiteral("text/plain") };
+}
+
+QMimeData* ResultsModel::mimeData(const QModelIndexList& indexes) const
+{
+    // The list selects one whole row: every index is a cell of it.
+    if (indexes.isEmpty() || indexes.constFirst().row() >= size())
+        return nullptr;
+    const auto path = DesktopPath::of(row(indexes.constFirst().row()).fullPath());
+    return path ? path->mimeData() : nullptr;
 }
 
 bool ResultsModel::setData(const QModelIndex& index, const QVariant& value, int role)

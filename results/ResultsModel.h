@@ -33,6 +33,10 @@ public:
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
     Qt::ItemFlags flags(const QModelIndex& index) const override;
+    // A row dragged out is its entry: the file's URL and its path as the desktop spells it
+    // (DesktopPath). Nothing is dropped onto the list.
+    QStringList mimeTypes() const override;
+    QMimeData* mimeData(const QModelIndexList& indexes) const override;
     // Column 0 only: the in-place edit of a row's Path. The edited text becomes the row's
     // own Path; the rows that shared the old one keep it.
     bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;

@@ -10,6 +10,7 @@ packages=(
   clang libclang-rt-dev
   xvfb xauth
   fuse3 libfuse3-dev  # nuvero-testfs: slow and hung drives for tests and benchmarks
+  dbus  # dbus-daemon: the window test's own session bus for the file manager call
   bfs  # the walk benchmark's reference (bench/search/walk_bench.sh)
 )
 if [ "${NUVERO_SETUP_EXTRA:-}" != "" ]; then

@@ -13,9 +13,11 @@
 #include <QComboBox>
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPixmap>
 #include <QPushButton>
+#include <QScreen>
 #include <QTableView>
 #include <QTimer>
 
@@ -89,6 +91,19 @@ int main(int argc, char* argv[])
     window.ListView1->selectRow(3);
     QApplication::processEvents();
     save(&window, out + QStringLiteral("/main-window.png"));
+
+    // The results list's menu on the selected row, taken from the screen with the window
+    // under it.
+    const QRect row = window.ListView1->visualRect(window.results().index(3, 1));
+    window.PopupMenu1->popup(window.ListView1->viewport()->mapToGlobal(row.center()));
+    deadline = QDeadlineTimer(300);
+    while (!deadline.hasExpired())
+        QApplication::processEvents(QEventLoop::AllEvents, 50);
+    const QRect area = window.frameGeometry().united(window.PopupMenu1->geometry());
+    const QPixmap menu = window.screen()->grabWindow(0, area.x(), area.y(), area.width(), area.height());
+    const QString menuFile = out + QStringLiteral("/results-menu.png");
+    std::printf("%s\n", menu.save(menuFile) ? qPrintable(menuFile) : "could not write the menu picture");
+    window.PopupMenu1->close();
 
     window.folderPicker().Directory = "C:\\Photos\\2026-12-05";
     whenModal([out](QWidget* dialog) {

@@ -164,21 +164,31 @@ std::optional<std::string> fromNativePath(std::string_view native)
 {
     if (native.empty() || native.front() != '/')
         return std::nullopt;
+    // Read as the system reads it: "//" and "." dropped, ".." resolved ("/.." is "/"),
+    // before the drive is chosen: "/mnt/data/../x" is not on the drive at /mnt/data. The
+    // drives' folders are read alike.
+    const auto resolved = [](std::string_view path) {
+        std::string text = "/";
+        appendJoined(text, pathComponents(path), '/');
+        return text;
+    };
+    const std::string host = resolved(native);
     const auto config = configuration();
     int best = -1;
     std::size_t bestLength = 0;
     for (int i = 0; i < 26; ++i) {
-        const auto folder = config->drives.hostFolder(static_cast<char>('a' + i));
-        if (folder && pathWithin(native, *folder) && (best < 0 || folder->size() > bestLength)) {
+        const auto given = config->drives.hostFolder(static_cast<char>('a' + i));
+        const std::string folder = given ? resolved(*given) : std::string();
+        if (given && pathWithin(host, folder) && (best < 0 || folder.size() > bestLength)) {
             best = i;
-            bestLength = folder->size();
+            bestLength = folder.size();
         }
     }
     if (best < 0)
         return std::nullopt;
     std::string path(1, static_cast<char>('a' + best));
     path += ":\\";
-    std::string_view rest = native.substr(bestLength == 1 ? 1 : bestLength);
+    std::string_view rest = std::string_view(host).substr(bestLength == 1 ? 1 : bestLength);
     while (!rest.empty() && rest.front() == '/')
         rest.remove_prefix(1);
     for (char c : rest)

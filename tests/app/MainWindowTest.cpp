@@ -16,11 +16,15 @@
 #include "support/TestDrives.h"
 #endif
 
+#include <QDBusConnection>
 #include <QTest>
 
 #include <QtWidgets>
 
+#include <csignal>
+#include <map>
 #include <optional>
+#include <sys/prctl.h>
 #include <unistd.h>
 
 using namespace nuvero;
@@ -52,11 +56,28 @@ void whenModal(std::function<bool(QWidget*)> act)
 
 } // namespace
 
+// The desktop's file manager on the test's own session bus: records what it is asked to show.
+class FileManagerService : public QObject {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.FileManager1")
+
+public:
+    QStringList shown;
+
+public slots:
+    void ShowItems(const QStringList& uris, const QString&) { shown += uris; }
+};
+
 class MainWindowTest : public QObject {
     Q_OBJECT
 
     std::optional<test::TempTree> m_tree;
     std::optional<test::TestDrives> m_drives;
+    QProcess m_bus; // a session bus of the test's own, where dbus-daemon can be started
+    QByteArrayList m_opened; // the URLs the program asked the desktop to open
+
+public slots:
+    void opened(const QUrl& url) { m_opened << url.toEncoded(); }
 
     // A shown window with the date filter off, so that every entry is a hit.
     std::unique_ptr<TForm1> makeWindow()
@@ -77,6 +98,25 @@ class MainWindowTest : public QObject {
     }
 
 private slots:
+    // Before anything asks for the session bus: the program never reaches the real desktop.
+    void initTestCase()
+    {
+        m_bus.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); }); // gone with a crashed test
+        m_bus.start(QStringLiteral("dbus-daemon"), { "--session", "--nofork", "--print-address" });
+        if (m_bus.waitForReadyRead(10000))
+            qputenv("DBUS_SESSION_BUS_ADDRESS", m_bus.readLine().trimmed());
+        else
+            qunsetenv("DBUS_SESSION_BUS_ADDRESS");
+        QDesktopServices::setUrlHandler(QStringLiteral("file"), this, "opened");
+    }
+
+    void cleanupTestCase()
+    {
+        QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+        m_bus.kill();
+        m_bus.waitForFinished();
+    }
+
     void init()
     {
         if (::access("/dev/shm", W_OK) == 0) // trees in memory where the system has it
@@ -98,6 +138,16 @@ private slots:
         w->DateTimePicker1->setDate(QDate(2025, 1, 2));
         w->DateTimePicker2->setTime(QTime(8, 9, 10));
         QCOMPARE(w->criteria().threshold().rowText(), std::string("02.01.2025  08:09:10"));
+        // Every control is named for a screen reader by its caption or by its label, which
+        // leads to it.
+        for (QWidget* c : w->findChildren<QWidget*>(QRegularExpression(QStringLiteral("^(?!qt_)\\w+$")))) {
+            auto* button = qobject_cast<QAbstractButton*>(c);
+            if (c->focusPolicy() != Qt::NoFocus || button)
+                QVERIFY2(!c->accessibleName().isEmpty() || (button && !button->text().isEmpty()),
+                    qPrintable(c->objectName()));
+        }
+        for (QLabel* label : w->Panel2->findChildren<QLabel*>())
+            QCOMPARE(label->buddy() ? label->buddy()->accessibleName() : QString(), label->text().trimmed());
     }
 
     // Found rows through the menu: transliteration stays off after a search started without
@@ -231,6 +281,68 @@ private slots:
         m_drives->map({ { 'c', m_tree->root() } });
         searchAndWait(*w, QStringLiteral("c:\\data"));
         QCOMPARE(boxes.seen.back(), QStringLiteral("Invalid filename"));
+    }
+
+    // Rows lead out to the desktop on the host's own paths. A host path typed as a root is
+    // searched as its drive's path. Enter and a double-click open a row's entry; the menu
+    // shows it in its folder (through the file manager where the session bus has one) and
+    // copies it, as Ctrl+C and a drag do, a name's exact bytes in its URL; a gone entry
+    // is "File not found.". While a search runs the menu's new items are off.
+    void rowsLeadToTheDesktop()
+    {
+        const QByteArray root = "file://" + QUrl::toPercentEncoding(QString::fromStdString(m_tree->root()), "/");
+        const std::map<std::string, QByteArray> files = { { "plain.txt", "plain.txt" },
+            { "Отчёт.doc", "%D0%9E%D1%82%D1%87%D1%91%D1%82.doc" }, { "bad\xFF.txt", "bad%FF.txt" } };
+        for (const auto& file : files)
+            m_tree->makeFile(file.first);
+        auto w = makeWindow();
+        searchAndWait(*w, QString::fromStdString(m_tree->root() + "/"));
+        QCOMPARE(w->results().rowCount(), 3);
+        for (int r = 0; r < 3; ++r) {
+            const ResultRow& row = w->results().row(r);
+            QCOMPARE(std::string(row.pathText()), std::string("c:\\"));
+            const QByteArray url = root + "/" + files.at(row.name);
+            const QString text = QString::fromStdString(m_tree->path(row.name));
+            w->ListView1->selectRow(r);
+            QTest::keyClick(w->ListView1, Qt::Key_C, Qt::ControlModifier);
+            std::unique_ptr<QMimeData> dragged(w->results().mimeData({ w->results().index(r, 1) }));
+            for (const QMimeData* data :
+                { QGuiApplication::clipboard()->mimeData(), const_cast<const QMimeData*>(dragged.get()) }) {
+                QCOMPARE(data->data("text/uri-list"), url + "\r\n");
+                QCOMPARE(data->text(), text);
+            }
+            QCOMPARE(w->results().index(r, 1).data(Qt::ToolTipRole).toString(), text);
+            QTest::keyClick(w->ListView1, Qt::Key_Return);
+            QCOMPARE(std::exchange(m_opened, {}), QByteArrayList { url });
+        }
+        const QPoint first = w->ListView1->visualRect(w->results().index(0, 0)).center();
+        QTest::mouseClick(w->ListView1->viewport(), Qt::LeftButton, {}, first);
+        QTest::mouseDClick(w->ListView1->viewport(), Qt::LeftButton, {}, first); // the second press
+        QCOMPARE(std::exchange(m_opened, {}), QByteArrayList { root + "/" + files.at(w->results().row(0).name) });
+        w->PopupMenu1Popup();
+        w->Opencontainingfolder1->trigger(); // no file manager on the bus: the folder opens
+        QCOMPARE(std::exchange(m_opened, {}), QByteArrayList { root });
+
+        test::MessageBoxDriver boxes;
+        m_tree->remove(w->results().row(0).name);
+        QTest::keyClick(w->ListView1, Qt::Key_Return);
+        QCOMPARE(boxes.seen, std::vector<QString> { QStringLiteral("File not found.") });
+        QVERIFY(m_opened.isEmpty());
+        w->BitBtn2Click();
+        w->PopupMenu1Popup();
+        QVERIFY(!w->Opencontainingfolder1->isEnabled() && !w->Copypath1->isEnabled());
+        QTRY_COMPARE_WITH_TIMEOUT(w->BitBtn2->text(), QStringLiteral("Search"), 20000);
+
+        if (qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS"))
+            QSKIP("dbus-daemon could not start a session bus: the file manager call is not checked");
+        FileManagerService fileManager;
+        QDBusConnection bus = QDBusConnection::sessionBus();
+        QVERIFY(bus.registerObject("/org/freedesktop/FileManager1", &fileManager, QDBusConnection::ExportAllSlots));
+        QVERIFY(bus.registerService(QStringLiteral("org.freedesktop.FileManager1")));
+        w->ListView1->selectRow(1);
+        w->Opencontainingfolder1Click();
+        QTRY_COMPARE(fileManager.shown, QStringList { root + "/" + files.at(w->results().row(1).name) });
+        QVERIFY(m_opened.isEmpty());
     }
 
     // The commands that go through the real folder picker: ">" and the hidden "Rename Dir";

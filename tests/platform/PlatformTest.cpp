@@ -229,6 +229,16 @@ TEST(PosixPlatformTest, EntriesDrivesAndTheSettingsFileOnLinux)
     ASSERT_TRUE(Folder::open("g:\\").readAll(root));
     EXPECT_TRUE(std::none_of(root.begin(), root.end(), [](auto& e) { return e.name == "proc"; }));
 
+    // Host paths typed as roots: on the deepest drive that holds them, read as the system
+    // reads them; nothing where no drive holds them.
+    const std::pair<std::string, const char*> roots[]
+        = { { tree.path("c/home/ann/docs/"), "d:\\docs" }, { tree.path("c/home/x/../ann//."), "d:\\" },
+              { tree.path("c") + "/./home", "c:\\home" }, { "/proc/../etc", "g:\\etc" } };
+    for (const auto& [host, program] : roots)
+        EXPECT_EQ(fromNativePath(host).value_or("none"), program) << host;
+    drives.map({ { 'c', tree.path("c") } });
+    EXPECT_FALSE(fromNativePath("/etc").has_value());
+
     // A pipe in the settings file's place is not read: the start goes on with the default
     // at once instead of waiting for a writer (were it to wait, CTest's timeout fails it).
     ASSERT_EQ(std::remove(drives.settingsPath().c_str()) | ::mkfifo(drives.settingsPath().c_str(), 0644), 0);
