@@ -10,6 +10,7 @@ packages=(
   clang libclang-rt-dev
   xvfb xauth
   bfs  # the walk benchmark's reference (bench/search/walk_bench.sh)
+  fd-find  # a reference of the network-drive walk benchmark (bench/search/remote_bench.sh)
 )
 if [ "${NUVERO_SETUP_EXTRA:-}" != "" ]; then
   # shellcheck disable=SC2206
