@@ -9,6 +9,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-dev
   xvfb xauth
+  fuse3 libfuse3-dev  # nuvero-testfs: slow and hung drives for tests and benchmarks
   bfs  # the walk benchmark's reference (bench/search/walk_bench.sh)
   fd-find  # a reference of the network-drive walk benchmark (bench/search/remote_bench.sh)
 )
