@@ -155,7 +155,7 @@ public:
         m_handedChildren = std::move(node->children);
         m_handedOrder = std::move(node->order);
         expandDeferred();
-        m_workAvailable.notify_all();
+        m_workAvailable.notify_one(); // the listings waiting to be taken may have made room
         return node->opened;
     }
 
@@ -253,6 +253,7 @@ private:
         node.state = State::Opening;
         std::shared_ptr<KeptFolder> parent = std::move(node.parent);
         ++m_busy;
+        passWakeOn();
         lock.unlock();
 
         platform::Folder folder;
@@ -271,11 +272,10 @@ private:
         });
 
         lock.lock();
-        --m_busy;
+        returned();
         ++m_stats.folders;
         if (node.dropped) {
             ++m_stats.discarded;
-            m_changed.notify_all();
             return;
         }
         node.opened = opened;
@@ -288,7 +288,8 @@ private:
         node.parts = (node.entries.size() + DetailPart - 1) / DetailPart;
         node.state = State::Detailing;
         m_details.insert(self);
-        m_workAvailable.notify_all();
+        // This reader takes the first part itself.
+        wake(node.parts - 1);
     }
 
     void readDetailPart(std::unique_lock<std::mutex>& lock, const NodePtr& self)
@@ -302,15 +303,14 @@ private:
         const std::span<platform::DirEntry> part(
             node.entries.data() + first, std::min(DetailPart, node.entries.size() - first));
         ++m_busy;
+        passWakeOn();
         lock.unlock();
         folder->folder.readDetails(part);
         lock.lock();
-        --m_busy;
+        returned();
         ++m_stats.detailParts;
         if (++node.partsDone == node.parts && !node.dropped)
             complete(lock, self);
-        else if (node.dropped && node.partsDone == node.partsTaken)
-            m_changed.notify_all();
     }
 
     // The listing of `node` is complete: it becomes ready for the walk, and its subfolders
@@ -324,7 +324,6 @@ private:
         }
         if (node->dropped) {
             ++m_stats.discarded;
-            m_changed.notify_all();
             return;
         }
         std::erase_if(
@@ -336,8 +335,8 @@ private:
         else
             m_unexpanded.insert(node);
         node->folder.reset();
-        m_changed.notify_all();
-        m_workAvailable.notify_all();
+        if (!m_announced.empty() && m_announced.front() == node)
+            m_changed.notify_all(); // the worker may be waiting for it
     }
 
     // Foresees the subfolders of a ready folder the way the walk queues them.
@@ -365,8 +364,32 @@ private:
             m_waiting.insert(child);
             node.children.push_back(std::move(child));
             ++m_stats.foreseen;
+            m_workAvailable.notify_one();
         }
-        m_workAvailable.notify_all();
+    }
+
+    // Wakes up to `count` idle readers: waking every reader for each task would cost more
+    // processor time than the requests themselves on a busy machine.
+    void wake(std::size_t count)
+    {
+        for (std::size_t i = 0; i < count && i < static_cast<std::size_t>(m_readers); ++i)
+            m_workAvailable.notify_one();
+    }
+
+    // Wakes are passed on one at a time: a reader that takes a task while more are left
+    // wakes another.
+    void passWakeOn()
+    {
+        if (hasTask())
+            m_workAvailable.notify_one();
+    }
+
+    // A reader is back from a request (under the lock); end() waits for that.
+    void returned()
+    {
+        --m_busy;
+        if (m_ending)
+            m_changed.notify_all();
     }
 
     // Foresees the subfolders of ready folders that found no room before, earliest first.

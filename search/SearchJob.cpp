@@ -58,7 +58,7 @@ bool SearchJob::walkRoots(const std::string& roots, const std::string& mask, Lis
                 listers.parallel.emplace(
                     ParallelFolderLister::Options { &m_criteria, &m_stopRequested, m_remoteReaders });
             if (!remote && !listers.readAhead)
-                listers.readAhead.emplace(&m_stopRequested, m_threads - 1);
+                listers.readAhead.emplace(&m_stopRequested, m_threads);
             walk.setLister(remote ? static_cast<FolderLister*>(&*listers.parallel) : &*listers.readAhead);
         }
         const bool walked = walk.SearchRoot(root);

@@ -17,9 +17,10 @@ namespace nuvero {
 // tests run it on their own thread.
 class SearchJob {
 public:
-    // Threads that read folders, the caller's included: 1 reads every folder on the caller's
-    // thread; more start that many less one read-ahead threads for the run
-    // (ReadAheadFolderLister). Two keep both cores of a small machine busy.
+    // Threads that read folders on a local disk: 1 reads every folder on the caller's thread;
+    // more start that many read-ahead threads for the run (ReadAheadFolderLister), and the
+    // caller then only takes their listings in order. Two keep both cores of a small
+    // machine busy.
     static constexpr int DefaultThreads = 2;
     // Readers for a root on a network drive or a FUSE file system (platform::isRemoteFolder),
     // where every request is a round trip: they keep that many requests in flight

@@ -22,7 +22,7 @@ struct WalkOptions {
     bool rusNames = false;
     int unit = 1;
     std::vector<std::string> exclusions;
-    int threads = 2; // threads that read folders: 1 = the walk's own only, 2 = one read-ahead thread more
+    int threads = 2; // threads that read folders on a local disk: 1 = the walk's own only, more = read-ahead threads
     int remoteReaders = 64; // readers on network and FUSE roots; 0: as on a local disk
     bool allRemote = false; // every root read as a remote one
     std::string roots;
