@@ -44,10 +44,11 @@ struct Node {
     std::string name; // the entry's name in its parent's listing; empty when not foreseen
     std::vector<std::uint32_t> order; // listing positions from the root: the walk's order
     std::uint64_t serial = 0; // ties of order (folders no reader foresaw)
+    std::uint64_t seq = 0; // its place in the walk's queue, once the walk queued it
     State state = State::Waiting;
     bool announced = false; // the walk queued it
     bool dropped = false; // no longer wanted; a reader still on it throws its work away
-    bool expanded = false; // its subfolders are foreseen
+    std::size_t expandedUpTo = 0; // its entries before this one have been foreseen from
     bool opened = false; // Ready: the folder could be entered
     std::shared_ptr<KeptFolder> parent; // the parent, open, until this folder is opened
     std::shared_ptr<KeptFolder> folder; // open while its details are read
@@ -60,11 +61,17 @@ struct Node {
 
 using NodePtr = std::shared_ptr<Node>;
 
-// The walk's order: by depth, then by the listing positions from the root.
+// The walk's order. Every folder the walk has queued comes before every folder it has not:
+// those are below folders it has yet to list. Queued ones go by their place in the queue,
+// the others by depth, then by the listing positions from the root.
 struct Earlier {
     bool operator()(const NodePtr& a, const NodePtr& b) const { return (*this)(a.get(), b.get()); }
     bool operator()(const Node* a, const Node* b) const
     {
+        if (a->announced != b->announced)
+            return a->announced;
+        if (a->announced)
+            return a->seq < b->seq;
         if (a->order.size() != b->order.size())
             return a->order.size() < b->order.size();
         if (a->order != b->order)
@@ -105,24 +112,17 @@ public:
     void queued(const SharedText& path)
     {
         std::lock_guard lock(m_mutex);
-        NodePtr node;
+        Announced entry { path, nullptr, ++m_announceSeq };
         if (const auto it = m_byPath.find(*path); it != m_byPath.end() && !it->second->announced) {
-            node = it->second;
-        } else {
-            // No reader foresaw it (a root, or the exclusions changed meanwhile): it follows
-            // the folder last handed over.
-            node = std::make_shared<Node>();
-            node->path = path;
-            node->order = m_handedOrder;
-            node->order.push_back(0x80000000u);
-            node->serial = ++m_serial;
-            if (it == m_byPath.end())
-                m_byPath.emplace(*node->path, node);
-            m_waiting.insert(node);
+            // Foreseen: it moves ahead of every folder the walk has not queued.
+            entry.node = it->second;
+            reposition(entry.node, [&](Node& node) {
+                node.announced = true;
+                node.seq = entry.seq;
+            });
         }
-        node->announced = true;
-        m_announced.push_back(node);
-        m_workAvailable.notify_one();
+        m_announced.push_back(std::move(entry));
+        promote();
     }
 
     bool list(const SharedText& path, std::vector<platform::DirEntry>& out)
@@ -135,7 +135,7 @@ public:
             lock.unlock();
             return DirectFolderLister::read(*path, out);
         }
-        const NodePtr node = m_announced.front();
+        const NodePtr node = m_announced.front().node;
         if (node->state != State::Ready) {
             ++m_stats.waits;
             while (node->state != State::Ready) {
@@ -144,12 +144,10 @@ public:
                 m_changed.wait_for(lock, StopPoll);
             }
         }
-        m_announced.pop_front();
+        popHead();
         forget(*node);
-        if (!node->expanded) {
-            m_unexpanded.erase(node);
-            expand(*node);
-        }
+        // Subfolders not foreseen yet are prepared as the walk queues them.
+        m_unexpanded.erase(node);
         out.swap(node->entries);
         m_bufferedEntries -= out.size();
         m_handedChildren = std::move(node->children);
@@ -165,8 +163,8 @@ public:
         settleHanded();
         if (!isHead(path))
             return;
-        const NodePtr node = m_announced.front();
-        m_announced.pop_front();
+        const NodePtr node = m_announced.front().node;
+        popHead();
         drop(node);
         m_workAvailable.notify_all();
     }
@@ -212,7 +210,7 @@ private:
     {
         if (m_announced.empty())
             return false;
-        const SharedText& head = m_announced.front()->path;
+        const SharedText& head = m_announced.front().path;
         return head == path || (head && path && *head == *path);
     }
 
@@ -220,8 +218,7 @@ private:
     // listings waiting to be taken leave room.
     bool mayStart(const NodePtr& node) const
     {
-        return (!m_announced.empty() && m_announced.front().get() == node.get())
-            || m_bufferedEntries < m_limits.entries;
+        return (!m_announced.empty() && m_announced.front().node == node) || m_bufferedEntries < m_limits.entries;
     }
 
     bool hasTask() const
@@ -330,22 +327,23 @@ private:
             node->entries, [](const platform::DirEntry& e) { return e.attributes == platform::Folder::NoDetails; });
         node->state = State::Ready;
         m_bufferedEntries += node->entries.size();
-        if (m_byPath.size() < m_limits.folders)
-            expand(*node);
-        else
+        if (!expand(*node))
             m_unexpanded.insert(node);
         node->folder.reset();
-        if (!m_announced.empty() && m_announced.front() == node)
+        if (!m_announced.empty() && m_announced.front().node == node)
             m_changed.notify_all(); // the worker may be waiting for it
     }
 
-    // Foresees the subfolders of a ready folder the way the walk queues them.
-    void expand(Node& node)
+    // Foresees the subfolders of a ready folder the way the walk queues them, as far as
+    // there is room; true when every one is foreseen.
+    bool expand(Node& node)
     {
-        node.expanded = true;
         const bool shareFolder = node.folder && m_keptOpen <= m_limits.keptOpen;
         const auto exclusions = m_criteria ? m_criteria->exclusions() : nullptr;
-        for (std::size_t i = 0; i < node.entries.size(); ++i) {
+        for (; node.expandedUpTo < node.entries.size(); ++node.expandedUpTo) {
+            if (m_byPath.size() >= m_limits.folders)
+                return false;
+            const std::size_t i = node.expandedUpTo;
             const platform::DirEntry& entry = node.entries[i];
             if (!WalkRules::isWalkedFolder(entry))
                 continue;
@@ -366,6 +364,54 @@ private:
             ++m_stats.foreseen;
             m_workAvailable.notify_one();
         }
+        return true;
+    }
+
+    // Gives the first Limits::folders entries of the walk's queue a node of their own.
+    void promote()
+    {
+        while (m_promoted < m_announced.size() && m_promoted < m_limits.folders) {
+            Announced& entry = m_announced[m_promoted++];
+            if (entry.node)
+                continue;
+            // No reader foresaw it (a root, a folder of a wide level, or the exclusions
+            // changed meanwhile).
+            auto node = std::make_shared<Node>();
+            node->path = entry.path;
+            node->order = m_handedOrder;
+            node->order.push_back(0x80000000u);
+            node->serial = ++m_serial;
+            node->announced = true;
+            node->seq = entry.seq;
+            if (m_byPath.count(*node->path) == 0)
+                m_byPath.emplace(*node->path, node);
+            m_waiting.insert(node);
+            entry.node = std::move(node);
+            m_workAvailable.notify_one();
+        }
+    }
+
+    void popHead()
+    {
+        m_announced.pop_front();
+        if (m_promoted > 0)
+            --m_promoted;
+        promote();
+    }
+
+    // Changes what orders a node, keeping it in the task sets it is in.
+    template <typename Change> void reposition(const NodePtr& node, Change change)
+    {
+        const bool waiting = m_waiting.erase(node) != 0;
+        const bool details = m_details.erase(node) != 0;
+        const bool unexpanded = m_unexpanded.erase(node) != 0;
+        change(*node);
+        if (waiting)
+            m_waiting.insert(node);
+        if (details)
+            m_details.insert(node);
+        if (unexpanded)
+            m_unexpanded.insert(node);
     }
 
     // Wakes up to `count` idle readers: waking every reader for each task would cost more
@@ -397,8 +443,8 @@ private:
     {
         while (!m_unexpanded.empty() && m_byPath.size() < m_limits.folders) {
             const NodePtr node = *m_unexpanded.begin();
-            m_unexpanded.erase(m_unexpanded.begin());
-            expand(*node);
+            if (expand(*node))
+                m_unexpanded.erase(m_unexpanded.begin());
         }
     }
 
@@ -437,8 +483,10 @@ private:
     void dropAll()
     {
         settleHanded();
-        for (const NodePtr& node : m_announced)
-            drop(node);
+        for (const Announced& entry : m_announced) {
+            if (entry.node)
+                drop(entry.node);
+        }
         std::vector<NodePtr> rest;
         rest.reserve(m_byPath.size());
         for (const auto& [path, node] : m_byPath)
@@ -446,6 +494,7 @@ private:
         for (const NodePtr& node : rest)
             drop(node);
         m_announced.clear();
+        m_promoted = 0;
         m_byPath.clear();
         m_handedOrder.clear();
         m_bufferedEntries = 0;
@@ -470,7 +519,17 @@ private:
     std::condition_variable m_changed; // the worker waits here for its listing, end() for readers
 
     // Under m_mutex.
-    std::deque<NodePtr> m_announced; // the walk's queue, as it announced it
+    // The walk's queue as it announced it. Only the first Limits::folders have a node (the
+    // others are read when their turn comes near), so a queue of a million folders costs
+    // little more than the walk's own.
+    struct Announced {
+        SharedText path;
+        NodePtr node;
+        std::uint64_t seq = 0;
+    };
+    std::deque<Announced> m_announced;
+    std::size_t m_promoted = 0; // the first this many entries of m_announced have a node
+    std::uint64_t m_announceSeq = 0;
     std::unordered_map<std::string_view, NodePtr> m_byPath; // every node not yet taken
     std::set<NodePtr, Earlier> m_waiting; // to be opened
     std::set<NodePtr, Earlier> m_details; // listings with parts of details nobody has taken

@@ -34,9 +34,10 @@ namespace nuvero {
 // queues that no reader foresaw is read as well, and foreseen ones it does not queue are
 // thrown away with everything read below them.
 //
-// Memory stays bounded: readers foresee at most `Limits::folders` folders, and start a
-// folder other than the walk's next only while the listings waiting to be taken hold
-// fewer than `Limits::entries` entries.
+// Memory stays bounded: readers foresee at most `Limits::folders` folders (and of the
+// walk's own queue only as many are prepared for reading), and start a folder other than
+// the walk's next only while the listings waiting to be taken hold fewer than
+// `Limits::entries` entries.
 //
 // Threads: queued(), list(), skip() and clear() are called by the search worker (one caller
 // at a time); the readers belong to the object. Everything they share lives in a core
@@ -49,7 +50,7 @@ class ParallelFolderLister : public FolderLister {
 public:
     struct Limits {
         std::size_t folders = 4096; // folders foreseen and not yet taken by the walk, at most
-        std::size_t entries = 262144; // entries in listings waiting to be taken, at most
+        std::size_t entries = 65536; // entries in listings waiting to be taken, at most
         std::size_t keptOpen = 256; // folders kept open for their subfolders' opening, at most
     };
 
