@@ -6,16 +6,19 @@
 #   bench/search/remote_bench.sh [ROUNDS] [DELAY_US...]      (default: 3 rounds; 0 200 1000)
 #
 # The tree: bench/search/make_tree.py with folders at depths 1-6 (fan-out 5 4 3 3 3 2, 9
-# files a folder: 1,885 folders and 16,974 files), made in ${NUVERO_REMOTE_TREE:-/tmp/nuvero-remote-tree}
-# when missing. GNU find and bfs take about a minute a run at 1 ms, so they run
-# ${NUVERO_REMOTE_SLOW_ROUNDS:-1} round(s) where the delay is above 0.
+# files a folder: 1,885 folders and 16,974 files), made in
+# ${NUVERO_REMOTE_TREE:-/tmp/nuvero-remote-tree} when missing. GNU find, bfs and the walk as
+# before take about a minute a run at 1 ms, so they run ${NUVERO_REMOTE_SLOW_ROUNDS:-1}
+# round(s) where the delay is above 0.
 #
 # Commands timed (output to /dev/null), MNT the mount point, T the threshold:
 #   find MNT -newermt T -printf '%h\t%f\n'
 #   bfs MNT -newermt T -printf '%h\t%f\n'
 #   fdfind -u -j64 --changed-within 100000d . MNT
 #   nuvero-walk --drive c=MNT --time-kind 1 --threshold T c:                 (default settings)
-#   nuvero-walk --drive c=MNT --time-kind 1 --threshold T --remote-readers 0 c:  (as before: the walk and one read-ahead thread)
+#   "before": $NUVERO_WALK_BEFORE --drive c=MNT --time-kind 1 --threshold T c:  (an earlier build's
+#             nuvero-walk); without NUVERO_WALK_BEFORE, nuvero-walk ... --remote-readers 0 c:
+#             (read as on a local disk)
 # Before timing, nuvero-walk's rows over the mount are compared with its rows over the tree
 # itself (--threads 1): they must be the same lines in the same order.
 set -euo pipefail
@@ -26,6 +29,7 @@ delays=("$@")
 [ ${#delays[@]} -gt 0 ] || delays=(0 200 1000)
 slow_rounds=${NUVERO_REMOTE_SLOW_ROUNDS:-1}
 walk=${NUVERO_WALK:-$here/build/normal/bench/search/nuvero-walk}
+before=(${NUVERO_WALK_BEFORE:-$walk --remote-readers 0})
 testfs=${NUVERO_TESTFS:-$here/build/normal/bench/fusefs/nuvero-testfs}
 tree=${NUVERO_REMOTE_TREE:-/tmp/nuvero-remote-tree}
 threshold_walk="02.05.2024 00:00:00"
@@ -77,7 +81,8 @@ median() { sort -g | awk '{ a[NR] = $1 } END { m = (NR % 2) ? a[(NR + 1) / 2] : 
 echo "# remote_bench: $rounds rounds, $(nproc) cores, load $(cut -d' ' -f1-3 /proc/loadavg)"
 echo "# tree $tree: $(find "$tree" -mindepth 1 -type d | wc -l) folders, $(find "$tree" -type f | wc -l) files"
 local_rows=$("$walk" --drive "c=$tree" --time-kind 1 --threshold "$threshold_walk" --threads 1 c: 2>/dev/null | md5sum)
-echo "| delay a request | find | bfs | fd -j64 | nuvero-walk, before (2 threads) | nuvero-walk, default | load |"
+echo "# before: ${before[*]}"
+echo "| delay a request | find | bfs | fd -j64 | nuvero-walk, before | nuvero-walk, default | load |"
 echo "|---|---|---|---|---|---|---|"
 for delay in "${delays[@]}"; do
   mount_delay "$delay"
@@ -89,7 +94,7 @@ for delay in "${delays[@]}"; do
   names=(fd walk-default walk-before find bfs)
   for ((i = 0; i < rounds; i++)); do
     for name in "${names[@]}"; do
-      if [ "$delay" -gt 0 ] && [ "$i" -ge "$slow_rounds" ] && { [ "$name" = find ] || [ "$name" = bfs ]; }; then
+      if [ "$delay" -gt 0 ] && [ "$i" -ge "$slow_rounds" ] && { [ "$name" = find ] || [ "$name" = bfs ] || [ "$name" = walk-before ]; }; then
         continue
       fi
       case $name in
@@ -97,7 +102,7 @@ for delay in "${delays[@]}"; do
         bfs) t=$(timed bfs "$mnt" -newermt "$threshold_find" -printf '%h\t%f\n') ;;
         fd) t=$(timed fdfind -u -j64 --changed-within 100000d . "$mnt") ;;
         walk-default) t=$(timed "$walk" --drive "c=$mnt" --time-kind 1 --threshold "$threshold_walk" c:) ;;
-        walk-before) t=$(timed "$walk" --drive "c=$mnt" --time-kind 1 --threshold "$threshold_walk" --remote-readers 0 c:) ;;
+        walk-before) t=$(timed "${before[@]}" --drive "c=$mnt" --time-kind 1 --threshold "$threshold_walk" c:) ;;
       esac
       wall[$name]+="$t "
     done
