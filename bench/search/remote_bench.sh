@@ -107,9 +107,9 @@ for delay in "${delays[@]}"; do
       wall[$name]+="$t "
     done
   done
-  med() { printf '%s\n' $1 | median; }
-  printf '| %s us | %s | %s | %s | %s | %s | %s |\n' "$delay" "$(med "${wall[find]}")" "$(med "${wall[bfs]}")" \
-    "$(med "${wall[fd]}")" "$(med "${wall[walk-before]}")" "$(med "${wall[walk-default]}")" "$(cut -d' ' -f1 /proc/loadavg)"
-  for name in "${names[@]}"; do echo "  $delay us $name: ${wall[$name]}" >&2; done
+  med() { if [ -n "$1" ]; then printf '%s\n' $1 | median; else printf -- -; fi; }
+  printf '| %s us | %s | %s | %s | %s | %s | %s |\n' "$delay" "$(med "${wall[find]:-}")" "$(med "${wall[bfs]:-}")" \
+    "$(med "${wall[fd]:-}")" "$(med "${wall[walk-before]:-}")" "$(med "${wall[walk-default]:-}")" "$(cut -d' ' -f1 /proc/loadavg)"
+  for name in "${names[@]}"; do echo "  $delay us $name: ${wall[$name]:-}" >&2; done
   unmount
 done
