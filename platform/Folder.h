@@ -4,6 +4,7 @@
 #include "platform/IoStatus.h"
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -33,6 +34,25 @@ public:
     // (a name holding "\") and folders that belong to another drive. Returns false when
     // the listing failed part-way; the entries read until then stay in out.
     bool readAll(std::vector<DirEntry>& out);
+
+    // The attribute word of an entry whose details are not read yet (Windows' own
+    // "invalid attributes", never a real word).
+    static constexpr std::uint32_t NoDetails = 0xFFFFFFFF;
+
+    // readAll in two steps, for a caller that spreads the second over threads (on a
+    // network drive each entry's details are a round trip of their own). readNames
+    // appends the entries readAll would list with their names only (attributes NoDetails;
+    // where the listing itself holds the details, as on Windows, complete). readDetails
+    // then fills in any part of them; parts of one listing may be read on several threads
+    // at once while the folder stays open. An entry readAll would leave out (vanished
+    // meanwhile, another drive's folder) keeps NoDetails and is to be dropped.
+    bool readNames(std::vector<DirEntry>& out);
+    void readDetails(std::span<DirEntry> entries) const;
+
+    // Enters the subfolder `name` of this open folder, as open(path) enters its program
+    // path `path`, without looking up the folders above it again (back ends that open by
+    // path use `path`). Like open, never follows a link.
+    Folder openSubfolder(std::string_view name, std::string_view path) const;
 
     // True when readAll would list an entry whose isDirectory() holds (on Linux a link
     // never does). Reads only up to the first such entry, and on Linux asks for an

@@ -37,6 +37,10 @@ std::uint32_t logicalDrives();
 DriveType driveType(char letter);
 // True when the drive's size can be read (a medium is in it); never shows a system box.
 bool driveReady(char letter);
+// True when the folder at a program path lies on a network drive or a file system served
+// by a program (NFS, SMB, FUSE, 9p, ...), where every request is a round trip: there a walk
+// gains by keeping many requests in flight. False when unknown.
+bool isRemoteFolder(std::string_view path);
 
 // ---- Files ------------------------------------------------------------------------------
 

@@ -12,6 +12,7 @@ packages=(
   fuse3 libfuse3-dev  # nuvero-testfs: slow and hung drives for tests and benchmarks
   dbus  # dbus-daemon: the window test's own session bus for the file manager call
   bfs  # the walk benchmark's reference (bench/search/walk_bench.sh)
+  fd-find  # a reference of the network-drive walk benchmark (bench/search/remote_bench.sh)
 )
 if [ "${NUVERO_SETUP_EXTRA:-}" != "" ]; then
   # shellcheck disable=SC2206

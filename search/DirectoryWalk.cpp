@@ -14,7 +14,7 @@ DirectoryWalk::DirectoryWalk(const SearchCriteria& criteria, RowSink& sink, cons
     , m_stopRequested(stopRequested)
     , m_mask(std::move(mask))
     , m_maskMatchesAll(m_mask == "*" || m_mask == "*.*")
-    , m_lister(lister ? *lister : m_directLister)
+    , m_lister(lister ? lister : &m_directLister)
 {
 }
 
@@ -35,13 +35,13 @@ void DirectoryWalk::enqueue(std::string path)
     if (!PathAllowed(path))
         return;
     m_queue.push_back(makeSharedText(std::move(path)));
-    m_lister.queued(m_queue.back());
+    m_lister->queued(m_queue.back());
 }
 
 void DirectoryWalk::dropQueue()
 {
     if (!m_queue.empty())
-        m_lister.clear();
+        m_lister->clear();
     m_queue.clear();
 }
 
@@ -69,11 +69,11 @@ bool DirectoryWalk::ScanFolder(const SharedText& dir)
     // The exclusion list may have changed since the folder was queued. A folder that cannot
     // be entered and an excluded folder are both skipped silently with everything below them.
     if (!PathAllowed(*dir)) {
-        m_lister.skip(dir);
+        m_lister->skip(dir);
         return true;
     }
     m_sink.enterFolder(dir);
-    if (!m_lister.list(dir, m_entries))
+    if (!m_lister->list(dir, m_entries))
         return true;
     ++m_stats.foldersEntered;
     m_stats.entriesRead += m_entries.size();

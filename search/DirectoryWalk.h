@@ -55,6 +55,9 @@ public:
     // stop request ended it: the caller must end the worker without any further effect.
     bool SearchRoot(std::string_view root);
 
+    // The lister of the roots walked from now on (null: read directly on the worker).
+    void setLister(FolderLister* lister) { m_lister = lister ? lister : &m_directLister; }
+
     // Exclusion test of a folder path against the exclusion list as it stands now.
     bool PathAllowed(std::string_view path);
 
@@ -77,7 +80,7 @@ private:
     const platform::LocalTimeConverter m_timeConverter;
 
     DirectFolderLister m_directLister;
-    FolderLister& m_lister;
+    FolderLister* m_lister;
 
     std::deque<SharedText> m_queue;
     std::vector<platform::DirEntry> m_entries; // the listing of the folder being scanned

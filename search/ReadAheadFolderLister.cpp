@@ -87,12 +87,9 @@ bool ReadAheadFolderLister::list(const SharedText& path, std::vector<platform::D
             popHead();
             return opened;
         }
-        // A read-ahead thread is reading it: read the next folder of the window meanwhile,
-        // or wait when there is none.
-        if (mayStartNext()) {
-            readNextAhead(lock, true);
-            continue;
-        }
+        // A read-ahead thread is reading it: wait for it. The worker never reads a later
+        // folder meanwhile: should that one hang, this folder's rows, though read, would
+        // never be shown, and the status would name a folder that is not the one hanging.
         ++m_stats.waits;
         m_listingDone.wait(lock);
     }
@@ -150,7 +147,7 @@ void ReadAheadFolderLister::readerLoop()
         m_workAvailable.wait(lock, [this] { return m_ending || mayStartNext(); });
         if (m_ending)
             return;
-        readNextAhead(lock, false);
+        readNextAhead(lock);
     }
 }
 
@@ -161,15 +158,14 @@ bool ReadAheadFolderLister::mayStartNext() const
         && !stopRequested();
 }
 
-void ReadAheadFolderLister::readNextAhead(std::unique_lock<std::mutex>& lock, bool byWorker)
+void ReadAheadFolderLister::readNextAhead(std::unique_lock<std::mutex>& lock)
 {
     const std::uint64_t seq = m_nextUnread++;
     Slot& slot = m_slots[static_cast<std::size_t>(seq - m_headSeq)];
     slot.state = State::Reading;
     const SharedText path = slot.path;
     std::vector<platform::DirEntry> entries = spareVector();
-    if (!byWorker)
-        ++m_readersBusy;
+    ++m_readersBusy;
     lock.unlock();
 
     bool opened = false;
@@ -183,12 +179,8 @@ void ReadAheadFolderLister::readNextAhead(std::unique_lock<std::mutex>& lock, bo
     }
 
     lock.lock();
-    if (byWorker)
-        ++m_stats.readByWorker;
-    else {
-        --m_readersBusy;
-        ++m_stats.readAhead;
-    }
+    --m_readersBusy;
+    ++m_stats.readAhead;
     // Slots are only ever removed from the head, and a dropped queue moves the head past
     // every number given out so far: a slot still queued has a number at or past the head.
     if (seq >= m_headSeq) {

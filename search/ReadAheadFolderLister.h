@@ -31,8 +31,9 @@ namespace nuvero {
 // one has started, within a window of `Limits::folders` folders from the head and while the
 // listings waiting to be taken hold fewer than `Limits::entries` entries, so memory stays
 // small however wide the tree. When the walk asks for a folder no one has started, it reads
-// the folder itself; when a read-ahead thread is still reading it, the worker reads the next
-// folder of the window meanwhile rather than idle. Excluded folders are never queued, so
+// the folder itself; when a read-ahead thread is still reading it, the worker waits for it
+// and reads no other folder meanwhile, so that while one folder hangs, every folder before
+// it has been handed over and shown. Excluded folders are never queued, so
 // never read here; a folder skipped because it was excluded after it was queued is never
 // waited for, and a listing finished after its folder was skipped or dropped is thrown away.
 // A stop request (checked before every folder) or a dropped queue ends the read-ahead at the
@@ -46,7 +47,7 @@ public:
 
     struct Stats {
         std::uint64_t readAhead = 0; // folders read by the read-ahead threads
-        std::uint64_t readByWorker = 0; // folders the worker read itself (also when helping)
+        std::uint64_t readByWorker = 0; // folders the worker read itself
         std::uint64_t discarded = 0; // listings read for folders that were skipped or dropped
         std::uint64_t waits = 0; // times the worker waited for a listing in progress
     };
@@ -84,9 +85,10 @@ private:
     // queued is waiting, the window is full, the listings waiting to be taken are at their
     // limit, or the read-ahead is to end.
     bool mayStartNext() const;
-    // Reads the folder m_nextUnread on this thread (lock held on entry and on return,
-    // released while reading) and stores the listing in its slot if that is still queued.
-    void readNextAhead(std::unique_lock<std::mutex>& lock, bool byWorker);
+    // Reads the folder m_nextUnread on a read-ahead thread (lock held on entry and on
+    // return, released while reading) and stores the listing in its slot if that is still
+    // queued.
+    void readNextAhead(std::unique_lock<std::mutex>& lock);
     bool isHead(const SharedText& path) const;
     void popHead();
     std::vector<platform::DirEntry> spareVector();

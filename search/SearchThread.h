@@ -38,10 +38,10 @@ public:
     // call it on their own thread. Errors propagate from here (run() catches them).
     void Execute();
 
-    // Supplies the folder listings (default: read by SearchJob::DefaultThreads threads, the
-    // worker and read-ahead threads of its own). Set before start().
+    // Supplies the folder listings (default: read by SearchJob::DefaultThreads read-ahead
+    // threads of its own, or many readers on a network drive). Set before start().
     void setFolderLister(FolderLister* lister) { m_lister = lister; }
-    // Threads that read folders, the worker included; 1 reads them all on the worker.
+    // Threads that read folders on a local disk; 1 reads them all on the worker.
     void setThreads(int threads) { m_threads = threads; }
 
 protected:

@@ -158,6 +158,8 @@ int main(int argc, char** argv)
     const std::atomic<bool> stop { false };
     nuvero::SearchJob job(criteria, sink, stop);
     job.setThreads(options->threads);
+    job.setRemoteReaders(options->remoteReaders);
+    job.setAllRemote(options->allRemote);
 
     const auto start = std::chrono::steady_clock::now();
     job.run(options->roots, options->mask);
@@ -167,7 +169,16 @@ int main(int argc, char** argv)
     std::fprintf(stderr, "nuvero-walk: %llu rows, %llu folders entered, %llu entries, %.3f s, %d threads\n",
         static_cast<unsigned long long>(sink.rows()), static_cast<unsigned long long>(stats.foldersEntered),
         static_cast<unsigned long long>(stats.entriesRead), seconds, job.threads());
-    if (job.threads() > 1) {
+    const auto& parallel = job.parallelStats();
+    if (parallel.folders > 0) {
+        std::fprintf(stderr,
+            "nuvero-walk: %d remote readers: folders %llu, detail parts %llu, foreseen %llu, thrown away %llu; the "
+            "walk waited %llu times\n",
+            job.remoteReaders(), static_cast<unsigned long long>(parallel.folders),
+            static_cast<unsigned long long>(parallel.detailParts), static_cast<unsigned long long>(parallel.foreseen),
+            static_cast<unsigned long long>(parallel.discarded), static_cast<unsigned long long>(parallel.waits));
+    }
+    if (job.threads() > 1 && job.readAheadStats().readAhead + job.readAheadStats().readByWorker > 0) {
         const auto& ahead = job.readAheadStats();
         std::fprintf(stderr,
             "nuvero-walk: folders read ahead %llu, by the walk %llu, thrown away %llu; the walk waited %llu times\n",

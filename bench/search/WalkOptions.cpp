@@ -92,6 +92,15 @@ std::optional<WalkOptions> WalkOptions::parse(int argc, const char* const* argv,
                 error = "--threads takes a number of 1 or more, got \"" + std::string(v) + "\"";
                 return std::nullopt;
             }
+        } else if (arg == "--remote-readers") {
+            if (!value(v))
+                return std::nullopt;
+            if (!readInt(v, options.remoteReaders) || options.remoteReaders < 0) {
+                error = "--remote-readers takes a number of 0 or more, got \"" + std::string(v) + "\"";
+                return std::nullopt;
+            }
+        } else if (arg == "--all-remote") {
+            options.allRemote = true;
         } else {
             error = "unknown option " + std::string(arg);
             return std::nullopt;

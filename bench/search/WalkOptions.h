@@ -12,7 +12,7 @@ namespace nuvero::bench {
 // Command line of nuvero-walk:
 //   nuvero-walk [--drive X=HOSTDIR]... [--mask MASK] [--no-after-date] [--time-kind N]
 //               [--threshold "dd.mm.yyyy hh:nn:ss"] [--rus] [--unit N] [--exclude PREFIX]...
-//               [--threads N] ROOTS
+//               [--threads N] [--remote-readers N] [--all-remote] ROOTS
 struct WalkOptions {
     std::map<char, std::string> drives; // empty: the settings file's drive table serves
     std::string mask = "*.*";
@@ -22,7 +22,9 @@ struct WalkOptions {
     bool rusNames = false;
     int unit = 1;
     std::vector<std::string> exclusions;
-    int threads = 2; // threads that read folders: 1 = the walk's own only, 2 = one read-ahead thread more
+    int threads = 2; // threads that read folders on a local disk: 1 = the walk's own only, more = read-ahead threads
+    int remoteReaders = 64; // readers on network and FUSE roots; 0: as on a local disk
+    bool allRemote = false; // every root read as a remote one
     std::string roots;
 
     // Reads argv; on a bad option returns nothing and sets error to a one-line message.

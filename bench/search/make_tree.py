@@ -1,12 +1,13 @@
 #!/usr/bin/env python3
 """Makes the walk benchmark's tree: about 200,000 files in 20,000 folders.
 
-    make_tree.py DIR [--folders N] [--files-per-folder N] [--seed N]
+    make_tree.py DIR [--fanout N...] [--files-per-folder N] [--seed N]
 
-Three levels of folders (20 x 20 x 49 below DIR by default) with the files spread over
-every folder, names of varied length, a few Cyrillic names, and last-write and last-access
-times spread evenly over the 60 days before 1 June 2024 00:00:00 (local time), so that a
-threshold of 2 May 2024 makes about half of the files "changed" ones. Folders keep the
+Levels of folders (three by default, 20 x 20 x 49 below DIR; --fanout gives one figure a
+level) with the files spread over every folder, names of varied length, a few Cyrillic
+names, and last-write and last-access times spread evenly over the 60 days before 1 June
+2024 00:00:00 (local time), so that a threshold of 2 May 2024 makes about half of the
+files "changed" ones. Folders keep the
 time of their making. The tree is made anew when DIR is missing or empty.
 """
 
@@ -24,7 +25,7 @@ EXTENSIONS = [".txt", ".log", ".jpg", ".dat", ".doc", ".cpp", ""]
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("dir")
-    parser.add_argument("--fanout", type=int, nargs=3, default=[20, 20, 49], metavar=("L1", "L2", "L3"))
+    parser.add_argument("--fanout", type=int, nargs="+", default=[20, 20, 49], metavar="N")
     parser.add_argument("--files-per-folder", type=int, default=10)
     parser.add_argument("--seed", type=int, default=1)
     args = parser.parse_args()

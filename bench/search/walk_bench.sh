@@ -12,7 +12,7 @@
 #                 nuvero-walk --drive c=ROOT --time-kind 1 --threshold T c:
 #   "Appearance": bfs ROOT -newerBt T -printf '%h\t%f\n'
 #                 nuvero-walk --drive c=ROOT --time-kind 0 --threshold T c:
-# nuvero-walk runs with its default threads (a read-ahead thread beside the walk); the same
+# nuvero-walk runs with its default threads (two read-ahead threads beside the walk); the same
 # two walks with --threads 1 are timed too, for the single-thread figure.
 # Before timing, the hit counts are compared with find and bfs expressions that skip what
 # the walk skips (names starting with ".", and symbolic links, which it never lists nor

@@ -41,10 +41,11 @@ for d in 1 2 3 4 5 6; do mkdir -p "$dir/tree/w$d/x/y"; : > "$dir/tree/w$d/x/f$d"
 one=$("$walk" --drive "c=$dir/tree" --no-after-date --threads 1 c: 2>/dev/null)
 [ "$("$walk" --drive "c=$dir/tree" --no-after-date c: 2>/dev/null)" = "$one" ] || fail "read-ahead rows differ"
 [ "$("$walk" --drive "c=$dir/tree" --no-after-date --threads 4 c: 2>/dev/null)" = "$one" ] || fail "4 threads differ"
+[ "$("$walk" --drive "c=$dir/tree" --no-after-date --all-remote c: 2>/dev/null)" = "$one" ] || fail "remote readers differ"
 grep -qF $'c:\\w6\\x\ty\t' <<<"$one" || fail "rows of the deepest folders missing: $one"
 
 # Bad options: exit 2 and one line on standard error, nothing on standard output.
-for args in "--unit 7 c:" "--threshold 2024-05-01 c:" "--drive cc c:" "--bogus c:" "" "--mask" "--threads 0 c:"; do
+for args in "--unit 7 c:" "--threshold 2024-05-01 c:" "--drive cc c:" "--bogus c:" "" "--mask" "--threads 0 c:" "--remote-readers -1 c:"; do
   set +e
   # shellcheck disable=SC2086
   out=$("$walk" $args 2>"$dir/err")

@@ -218,6 +218,44 @@ bool Folder::readAll(std::vector<DirEntry>& out)
     });
 }
 
+bool Folder::readNames(std::vector<DirEntry>& out)
+{
+    if (!isOpen())
+        return false;
+    return forEachName(
+        static_cast<int>(m_handle), m_readBefore, [&](const char* name, std::size_t length, unsigned char) {
+            DirEntry& e = out.emplace_back();
+            e.name.assign(name, length);
+            e.attributes = NoDetails;
+            return true;
+        });
+}
+
+void Folder::readDetails(std::span<DirEntry> entries) const
+{
+    if (!isOpen())
+        return;
+    const int fd = static_cast<int>(m_handle);
+    const auto config = configuration();
+    HiddenFolders hidden(*config, fd);
+    for (DirEntry& e : entries) {
+        struct statx sx;
+        if (::statx(fd, e.name.c_str(), AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT, StatxFields, &sx) != 0)
+            continue; // vanished between listing and reading
+        if ((sx.stx_mode & S_IFMT) == S_IFDIR && hidden.hides(sx))
+            continue;
+        fillEntry(e, sx);
+    }
+}
+
+Folder Folder::openSubfolder(std::string_view name, std::string_view) const
+{
+    Folder child;
+    if (isOpen())
+        child.m_handle = openSubdirectory(static_cast<int>(m_handle), name);
+    return child;
+}
+
 bool Folder::hasSubfolder()
 {
     if (!isOpen())
@@ -264,6 +302,33 @@ bool Folder::readSubfolders(std::vector<Subfolder>& out)
             && listsSubfolder(*config, static_cast<int>(child.m_handle), child.m_readBefore, Depth::Nested);
         return true;
     });
+}
+
+bool isRemoteFolder(std::string_view path)
+{
+    const auto config = configuration();
+    const auto mapped = mapPath(*config, path);
+    struct statfs fs;
+    if (!mapped || ::statfs(mapped->host.c_str(), &fs) != 0)
+        return false;
+    // The magic numbers of statfs(2), some of them missing from linux/magic.h.
+    switch (static_cast<std::uint32_t>(fs.f_type)) {
+    case 0x6969: // NFS
+    case 0x517B: // SMB
+    case 0xFF534D42: // CIFS
+    case 0xFE534D42: // SMB2
+    case 0x65735546: // FUSE: sshfs, rclone, virtiofs, ...
+    case 0x01021997: // 9p
+    case 0x00C36400: // Ceph
+    case 0x5346414F: // AFS
+    case 0x6B414653: // kAFS
+    case 0x73757245: // Coda
+    case 0x564C: // NCP
+    case 0x0BD00BD0: // Lustre
+        return true;
+    default:
+        return false;
+    }
 }
 
 IoStatus enterFolder(std::string_view path, std::string* reportedPath)

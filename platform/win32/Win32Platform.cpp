@@ -174,6 +174,20 @@ bool Folder::readAll(std::vector<DirEntry>& out)
     return error == ERROR_NO_MORE_FILES;
 }
 
+// The listing holds every entry's details: nothing is left to read afterwards.
+bool Folder::readNames(std::vector<DirEntry>& out)
+{
+    return readAll(out);
+}
+
+void Folder::readDetails(std::span<DirEntry>) const { }
+
+// A folder holds no handle here: the subfolder is entered by its path.
+Folder Folder::openSubfolder(std::string_view, std::string_view path) const
+{
+    return isOpen() ? open(path) : Folder();
+}
+
 bool Folder::hasSubfolder()
 {
     if (!isOpen())
@@ -263,6 +277,15 @@ DriveType driveType(char letter)
     default:
         return DriveType::Unknown;
     }
+}
+
+bool isRemoteFolder(std::string_view path)
+{
+    const auto parsed = parseProgramPath(path);
+    if (!parsed)
+        return false;
+    // A share named by its server (\\server\share) is remote by its very form.
+    return parsed->isUnc || driveType(parsed->driveLetter) == DriveType::Remote;
 }
 
 bool driveReady(char letter)

@@ -7,6 +7,7 @@
 #include "RecordingSink.h"
 
 #include "search/DirectFolderLister.h"
+#include "search/ParallelFolderLister.h"
 #include "search/ReadAheadFolderLister.h"
 #include "search/SearchJob.h"
 #include "support/TempTree.h"
@@ -15,7 +16,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <condition_variable>
 #include <functional>
+#include <mutex>
+#include <optional>
 
 namespace nuvero {
 namespace {
@@ -148,6 +152,42 @@ private:
     FolderLister& m_inner;
 };
 
+// The parallel lister's readers, held as they complete a folder and let go in the reverse
+// order, a batch at a time (or what has come when no more comes for a moment): listings
+// then complete in quite another order than the walk takes them. Notes every folder listed.
+class Shuffler {
+public:
+    explicit Shuffler(std::size_t batch)
+        : m_batch(batch)
+    {
+    }
+    void operator()(const std::string& path)
+    {
+        std::unique_lock lock(m_mutex);
+        listed.push_back(path);
+        const std::size_t me = m_arrived++;
+        m_held.push_back(me);
+        const auto isReleased = [&] { return std::find(m_release.begin(), m_release.end(), me) != m_release.end(); };
+        if (m_held.size() >= m_batch || !m_changed.wait_for(lock, std::chrono::milliseconds(30), isReleased)) {
+            m_release.insert(m_release.end(), m_held.rbegin(), m_held.rend());
+            m_held.clear();
+        }
+        m_changed.notify_all();
+        m_changed.wait(lock, [&] { return m_release.front() == me; });
+        m_release.erase(m_release.begin());
+        m_changed.notify_all();
+    }
+    Keys listed;
+
+private:
+    const std::size_t m_batch;
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    std::size_t m_arrived = 0;
+    std::vector<std::size_t> m_held;
+    std::vector<std::size_t> m_release;
+};
+
 // Drive "from:" (either case) named "to:" instead.
 std::string swap(std::string text, char from, char to)
 {
@@ -164,9 +204,11 @@ struct Outcome {
     Keys rows; // as in Case, in the order given
     Keys statuses;
     Keys log; // what the Recorder logged
+    Keys listed; // what the parallel lister's readers listed
 };
 
-// One search of a fresh tree; readers 0: the walk reads alone.
+// One search of a fresh tree; readers 0: the walk reads alone; below 0: that many readers
+// of the parallel lister, finishing out of order, with small limits.
 Outcome search(const Case& c, int readers, const std::function<bool(std::size_t rows)>& stopAt = {})
 {
     test::TempTree tree;
@@ -198,8 +240,15 @@ Outcome search(const Case& c, int readers, const std::function<bool(std::size_t 
     Outcome run;
     run.sink.onRow = [&](std::size_t count) { stop = stop || (stopAt && stopAt(count)); };
     DirectFolderLister direct;
-    ReadAheadFolderLister ahead(&stop, readers, { 2, 8 });
-    Recorder recorder(readers ? static_cast<FolderLister&>(ahead) : direct);
+    ReadAheadFolderLister ahead(&stop, readers < 0 ? 1 : readers, { 2, 8 });
+    Shuffler shuffler(static_cast<std::size_t>(readers < 0 ? -readers : 1));
+    std::optional<ParallelFolderLister> parallel;
+    if (readers < 0)
+        parallel.emplace(ParallelFolderLister::Options {
+            &criteria, &stop, -readers, { 3, 8, 1 }, [&](const std::string& path) { shuffler(path); } });
+    Recorder recorder(parallel ? static_cast<FolderLister&>(*parallel)
+            : readers          ? static_cast<FolderLister&>(ahead)
+                               : direct);
     recorder.afterList = [&](const std::string& path, std::vector<platform::DirEntry>& entries) {
         if (c.change && path == swap("c:\\a\\a1", 'c', letter))
             c.change(tree, outside);
@@ -214,6 +263,8 @@ Outcome search(const Case& c, int readers, const std::function<bool(std::size_t 
     }
     run.statuses = swapped(run.sink.statuses, letter, 'c');
     run.log = swapped(recorder.log, letter, 'c');
+    parallel.reset(); // its readers are done with the shuffler
+    run.listed = swapped(shuffler.listed, letter, 'c');
     return run;
 }
 
@@ -275,6 +326,37 @@ TEST(WalkTest, AStopEndsTheWalkAtOnceWithEitherLister)
             EXPECT_TRUE(n == 0 ? run->sink.events.empty() : run->sink.events.back().find('|') != std::string::npos);
         }
         EXPECT_EQ(ahead.rows, alone.rows);
+    }
+}
+
+// Many readers that finish in any order, foresee subfolders before the walk queues them,
+// spread a folder's details over several readers and keep only a few folders ahead: the
+// rows, their order and the statuses are the walk's alone, excluded folders are never
+// opened, and a stop at any row ends the walk as at once.
+TEST(WalkTest, ManyReadersFinishingInAnyOrderGiveTheWalksOwnRows)
+{
+    for (const Case& c : cases) {
+#ifdef _WIN32
+        if (c.posix)
+            continue;
+#endif
+        if (c.change)
+            continue;
+        SCOPED_TRACE(c.name);
+        const Outcome alone = search(c, 0);
+        const Outcome many = search(c, -6);
+        EXPECT_EQ(many.rows, alone.rows);
+        EXPECT_EQ(many.statuses, alone.statuses);
+        EXPECT_EQ(many.sink.finishes, std::vector<bool> { true });
+        for (const std::string& path : c.exclusions.empty() ? Keys() : minus(allFolders, c.folders))
+            EXPECT_EQ(std::count(many.listed.begin(), many.listed.end(), path), 0) << path;
+    }
+    const Keys all = search(cases[0], 0).rows;
+    for (std::size_t n : { 0, 1, 9, 16 }) {
+        SCOPED_TRACE(n);
+        const Outcome stopped = search(cases[0], -6, [n](std::size_t rows) { return rows == n; });
+        EXPECT_EQ(stopped.sink.finishes, std::vector<bool> { false });
+        EXPECT_EQ(stopped.rows, Keys(all.begin(), all.begin() + static_cast<std::ptrdiff_t>(n)));
     }
 }
 
