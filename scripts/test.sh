@@ -2,14 +2,18 @@
 # Sets up, builds and runs every test headless: the normal build, the AddressSanitizer +
 # UndefinedBehaviorSanitizer build, and the ThreadSanitizer build of the threaded tests.
 # Then the bounded fuzz runs (stage "fuzz"), the Debian package is built, installed and
-# started (stage "package"), and the Qt-free library and its tests are cross-built for
-# Windows and run under Wine (stage "wine"). NUVERO_TEST_STAGES picks stages.
+# started (stage "package"), the Qt-free library and its tests are cross-built for
+# Windows and run under Wine (stage "wine"). NUVERO_TEST_STAGES picks stages; the stage
+# "windows" builds the whole Windows program, its zip and installer (Qt too, from
+# Debian's source, the first time) and installs, runs and uninstalls it under Wine.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 "$here/scripts/setup.sh"
 
 export QT_QPA_PLATFORM=offscreen
 jobs=$(nproc)
+# "windows" (the Windows program, its zip and installer under Wine) is not a default
+# stage: see docs/windows.md, "In CI?".
 stages=${NUVERO_TEST_STAGES:-normal asan tsan fuzz package wine}
 
 build() { # name, extra cmake args...
@@ -45,6 +49,9 @@ for stage in $stages; do
       ;;
     wine)
       "$here/scripts/test-wine.sh"
+      ;;
+    windows)
+      "$here/scripts/test-windows-gui.sh"
       ;;
     *)
       echo "unknown stage $stage" >&2
