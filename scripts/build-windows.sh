@@ -6,10 +6,15 @@
 # Qt for Windows is built here from Debian's own qt6-base source package, the version of
 # the host's Qt, whose tools (moc, uic, rcc) serve as host tools of the cross build. Only
 # Core, Gui and Widgets are built, as shared DLLs. The result is kept in build/qt-mingw/
-# and built again only when its install folder is incomplete or of another version.
+# and built again only when its install folder is incomplete, of another version or was
+# configured with other options.
+#
+# The program file's icon is drawn from packaging/nuvero.svg (rsvg-convert, icotool) and
+# compiled with its version information by windres (cmake/WindowsResources.cmake).
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
-NUVERO_SETUP_EXTRA="${NUVERO_SETUP_EXTRA:-} dpkg-dev g++-mingw-w64-x86-64-posix" "$here/scripts/setup.sh"
+NUVERO_SETUP_EXTRA="${NUVERO_SETUP_EXTRA:-} dpkg-dev g++-mingw-w64-x86-64-posix librsvg2-bin icoutils" \
+  "$here/scripts/setup.sh"
 
 jobs=${NUVERO_QT_JOBS:-$(nproc)}
 qt_version=$(dpkg-query -W -f='${Version}' qt6-base-dev)
@@ -32,34 +37,39 @@ fetch_qt_source() {
   (cd "$qt_root/src" && apt-get source -qq "qt6-base=$qt_version" >/dev/null)
 }
 
+# Debian's source lacks the Wintab headers (tablet input). Two features stay on when what
+# they need is off, and then break the Windows plugin: dynamic OpenGL without OpenGL, the
+# DirectWrite font database without Direct2D (GDI's serves). The host's Qt gives moc,
+# uic, rcc and the host parts of Qt's CMake files.
+qt_options=(
+  -DCMAKE_TOOLCHAIN_FILE="$here/cmake/mingw-w64.cmake" -DNUVERO_MINGW_SHARED_RUNTIME=ON
+  -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$qt_prefix" -DBUILD_SHARED_LIBS=ON
+  -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake
+  -DQT_BUILD_TESTS=OFF -DQT_BUILD_EXAMPLES=OFF -DQT_BUILD_BENCHMARKS=OFF
+  -DFEATURE_sql=OFF -DFEATURE_network=OFF -DFEATURE_opengl=OFF -DFEATURE_dbus=OFF
+  -DFEATURE_printsupport=OFF -DFEATURE_testlib=OFF -DFEATURE_concurrent=OFF
+  -DFEATURE_xml=OFF -DFEATURE_vulkan=OFF -DFEATURE_direct2d=OFF
+  -DFEATURE_system_zlib=OFF -DFEATURE_system_pcre2=OFF -DFEATURE_system_harfbuzz=OFF
+  -DFEATURE_system_freetype=OFF -DFEATURE_system_png=OFF -DFEATURE_system_jpeg=OFF
+  -DFEATURE_system_doubleconversion=OFF -DFEATURE_system_libb2=OFF
+  -DFEATURE_jpeg=OFF -DFEATURE_gif=OFF -DFEATURE_zstd=OFF -DFEATURE_pkg_config=OFF
+  -DFEATURE_tabletevent=OFF -DFEATURE_dynamicgl=OFF -DFEATURE_directwrite3=OFF
+)
+# What the cache must have been built from: the version and these options.
+wanted="$qt_version $(printf '%s\n' "${qt_options[@]}" | sha256sum | cut -c1-16)"
+
 build_qt() {
   fetch_qt_source
   local source
   source=$(find "$qt_root/src" -maxdepth 1 -mindepth 1 -type d -name 'qt6-base-*' | head -n 1)
   rm -rf "$qt_root/build" "$qt_prefix"
-  # Debian's source lacks the Wintab headers (tablet input). Two features stay on when
-  # what they need is off, and then break the Windows plugin: dynamic OpenGL without
-  # OpenGL, the DirectWrite font database without Direct2D (GDI's serves). The host's Qt
-  # gives moc, uic, rcc and the host parts of Qt's CMake files.
-  nice -n 19 cmake -S "$source" -B "$qt_root/build" -G Ninja \
-    -DCMAKE_TOOLCHAIN_FILE="$here/cmake/mingw-w64.cmake" -DNUVERO_MINGW_SHARED_RUNTIME=ON \
-    -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$qt_prefix" -DBUILD_SHARED_LIBS=ON \
-    -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
-    -DQT_BUILD_TESTS=OFF -DQT_BUILD_EXAMPLES=OFF -DQT_BUILD_BENCHMARKS=OFF \
-    -DFEATURE_sql=OFF -DFEATURE_network=OFF -DFEATURE_opengl=OFF -DFEATURE_dbus=OFF \
-    -DFEATURE_printsupport=OFF -DFEATURE_testlib=OFF -DFEATURE_concurrent=OFF \
-    -DFEATURE_xml=OFF -DFEATURE_vulkan=OFF -DFEATURE_direct2d=OFF \
-    -DFEATURE_system_zlib=OFF -DFEATURE_system_pcre2=OFF -DFEATURE_system_harfbuzz=OFF \
-    -DFEATURE_system_freetype=OFF -DFEATURE_system_png=OFF -DFEATURE_system_jpeg=OFF \
-    -DFEATURE_system_doubleconversion=OFF -DFEATURE_system_libb2=OFF \
-    -DFEATURE_jpeg=OFF -DFEATURE_gif=OFF -DFEATURE_zstd=OFF -DFEATURE_pkg_config=OFF \
-    -DFEATURE_tabletevent=OFF -DFEATURE_dynamicgl=OFF -DFEATURE_directwrite3=OFF
+  nice -n 19 cmake -S "$source" -B "$qt_root/build" -G Ninja "${qt_options[@]}"
   nice -n 19 cmake --build "$qt_root/build" -j "$jobs"
   cmake --install "$qt_root/build" >/dev/null
-  echo "$qt_version" >"$stamp"
+  echo "$wanted" >"$stamp"
 }
 
-if [ "$(cat "$stamp" 2>/dev/null)" = "$qt_version" ] &&
+if [ "$(cat "$stamp" 2>/dev/null)" = "$wanted" ] &&
   [ -f "$qt_prefix/lib/cmake/Qt6Widgets/Qt6WidgetsConfig.cmake" ] &&
   [ -f "$qt_prefix/plugins/platforms/qwindows.dll" ]; then
   echo "build-windows: Qt $qt_version for MinGW-w64 is built already ($qt_prefix)"
