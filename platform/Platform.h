@@ -36,7 +36,11 @@ enum class DriveType { Unknown, NoRootDir, Removable, Fixed, Remote, CdRom, RamD
 std::uint32_t logicalDrives();
 DriveType driveType(char letter);
 // True when the drive's size can be read (a medium is in it); never shows a system box.
+// Waits at most 2 s: a drive that does not answer by then (a network share whose server
+// is gone) is not ready.
 bool driveReady(char letter);
+// False when the drive does not answer within 2 s; whether it is ready is not asked.
+bool driveAnswers(char letter);
 
 // ---- Files ------------------------------------------------------------------------------
 

@@ -24,7 +24,7 @@ std::optional<std::uint32_t> fileAttributes(std::string_view path)
 {
     const auto config = configuration();
     const auto mapped = mapPath(*config, path);
-    if (!mapped)
+    if (!mapped || !driveAnswers(*config, *mapped))
         return std::nullopt;
     struct statx sx;
     if (mapped->components.empty()) {
