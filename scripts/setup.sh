@@ -9,6 +9,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-dev
   xvfb xauth
+  fuse3 libfuse3-dev  # nuvero-testfs: slow and hung drives for tests and benchmarks
   bfs  # the walk benchmark's reference (bench/search/walk_bench.sh)
 )
 if [ "${NUVERO_SETUP_EXTRA:-}" != "" ]; then
