@@ -4,11 +4,15 @@
 #include "support/MessageBoxDriver.h"
 #include "support/TempTree.h"
 #include "support/TestDrives.h"
+#include "support/TestFsMount.h"
 
 #include <QtTest>
 #include <QtWidgets>
 
+#include <atomic>
+#include <future>
 #include <optional>
+#include <thread>
 
 using namespace nuvero;
 using namespace nuvero::test;
@@ -129,6 +133,45 @@ private slots:
         tree.setCurrentItem(driveNode(tree, 'D'));
         QTest::keyClick(&tree, Qt::Key_Down);
         QCOMPARE(boxes.seen.size(), std::size_t(2));
+    }
+
+    // A drive whose root never lists (a network share whose server is gone) warns, once its
+    // probe has had 2 s, as a drive without a medium does, and lists nothing. Should the
+    // tree wait on the drive, the mount is ended after a minute, which fails the wait.
+    void aDriveThatDoesNotAnswer()
+    {
+        if (const std::string why = TestFsMount::unavailableReason(); !why.empty())
+            QSKIP(why.c_str());
+        TempTree n;
+        n.makeDir("source/inner");
+        auto mount = std::make_unique<TestFsMount>(
+            n.path("source"), n.path("mount"), std::vector<std::string> { "--hang", "." });
+        QVERIFY(mount->mounted());
+        std::atomic<bool> ended { false };
+        std::promise<void> done;
+        std::thread guard([&, finished = done.get_future()] {
+            if (finished.wait_for(std::chrono::minutes(1)) != std::future_status::ready) {
+                ended = true;
+                mount.reset();
+            }
+        });
+        mapAlso({ { 'N', n.path("mount") } });
+        TbsSkinDirTreeView tree;
+        tree.resize(600, 300);
+        tree.show();
+        const bool exposed = QTest::qWaitForWindowExposed(&tree);
+        MessageBoxDriver boxes;
+        tree.OpenPath("C:\\apple");
+        QTest::mouseClick(tree.viewport(), Qt::LeftButton, {}, onText(tree, driveNode(tree, 'N')));
+        const std::string placeAfterPress = tree.GetSelectedPath();
+        driveNode(tree, 'N')->setExpanded(true);
+        const bool listedNothing = !expandable(driveNode(tree, 'N'));
+        done.set_value();
+        guard.join();
+        QVERIFY(exposed && !ended);
+        QCOMPARE(boxes.seen, std::vector<QString> { TbsSkinDirTreeView::NotReadyText });
+        QCOMPARE(placeAfterPress, std::string("C:\\apple"));
+        QVERIFY(listedNothing);
     }
 
     // OpenPath selects an existing folder, its exact name first, by its bytes; anything else
