@@ -28,17 +28,30 @@ struct RootId {
     std::uint64_t inode = 0;
 };
 
+// The two kinds of probe. The table's own only reads the folder's identity: a drive the
+// user never searches is never asked for more, so a file system whose listings hang
+// holds no thread of a program that does not use it (a thread waiting on FUSE cannot be
+// ended, and the process cannot end before it).
+enum class Kind { Identity, Full };
+
 } // namespace
 
 // Guarded by `mutex`, except each drive's `folder`, set before any probe starts.
 struct DriveProbes::State {
+    // The probes of one kind of one drive: at most one at a time, answering in order.
+    struct Slot {
+        std::uint64_t started = 0;
+        std::uint64_t answered = 0;
+        Clock::time_point latestStart;
+
+        bool busy() const { return started != answered; }
+    };
+
     struct Drive {
         std::string folder; // empty: no such drive
-        std::uint64_t started = 0; // probes started
-        std::uint64_t answered = 0; // probes that answered; one at a time, so in order
-        Clock::time_point latestStart;
-        bool ready = false; // the latest answer
-        bool identified = false; // the first probe's attributes came back (or failed)
+        std::array<Slot, 2> slots; // by Kind
+        bool ready = false; // the latest full probe's answer
+        bool identified = false; // some probe's attributes came back (or failed)
         std::optional<RootId> id; // the latest identity read
     };
 
@@ -48,29 +61,38 @@ struct DriveProbes::State {
     Clock::time_point identifyBy; // how long isDriveRoot waits for the first probes
     bool settled = false; // isDriveRoot waits no more
 
-    // Called with the mutex held; returns the number of the probe to wait for.
-    std::uint64_t startProbe(const std::shared_ptr<State>& self, std::size_t index);
+    // Called with the mutex held: starts a probe unless one of that kind is under way.
+    void start(const std::shared_ptr<State>& self, std::size_t index, Kind kind);
+    // Called with the mutex held: waits for the slot's latest probe until AnswerTimeout
+    // after it started; whether it answered.
+    bool await(std::unique_lock<std::mutex>& lock, const Slot& slot);
     // A probe's thread.
-    static void run(std::shared_ptr<State> self, std::size_t index, std::string folder);
+    static void run(std::shared_ptr<State> self, std::size_t index, std::string folder, Kind kind);
     bool allIdentified() const;
 };
 
-std::uint64_t DriveProbes::State::startProbe(const std::shared_ptr<State>& self, std::size_t index)
+void DriveProbes::State::start(const std::shared_ptr<State>& self, std::size_t index, Kind kind)
 {
     Drive& drive = drives[index];
-    if (drive.started == drive.answered) {
-        ++drive.started;
-        drive.latestStart = Clock::now();
+    Slot& slot = drive.slots[static_cast<std::size_t>(kind)];
+    if (!slot.busy()) {
+        ++slot.started;
+        slot.latestStart = Clock::now();
         try {
-            std::thread(run, self, index, drive.folder).detach();
+            std::thread(run, self, index, drive.folder, kind).detach();
         } catch (const std::system_error&) {
             // No thread to be had: the drive counts as not ready this time.
-            ++drive.answered;
+            ++slot.answered;
             drive.ready = false;
             drive.identified = true;
         }
     }
-    return drive.started;
+}
+
+bool DriveProbes::State::await(std::unique_lock<std::mutex>& lock, const Slot& slot)
+{
+    const std::uint64_t awaited = slot.started;
+    return changed.wait_until(lock, slot.latestStart + AnswerTimeout, [&] { return slot.answered >= awaited; });
 }
 
 bool DriveProbes::State::allIdentified() const
@@ -82,7 +104,7 @@ bool DriveProbes::State::allIdentified() const
     return true;
 }
 
-void DriveProbes::State::run(std::shared_ptr<State> state, std::size_t index, std::string folder)
+void DriveProbes::State::run(std::shared_ptr<State> state, std::size_t index, std::string folder, Kind kind)
 {
     Drive& drive = state->drives[index];
     struct stat st;
@@ -95,9 +117,10 @@ void DriveProbes::State::run(std::shared_ptr<State> state, std::size_t index, st
             drive.id = RootId { static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino) };
     }
     state->changed.notify_all();
-    struct statvfs vfs;
-    const bool ready = isFolder && ::statvfs(folder.c_str(), &vfs) == 0;
-    if (isFolder) {
+    bool ready = false;
+    if (kind == Kind::Full && isFolder) {
+        struct statvfs vfs;
+        ready = ::statvfs(folder.c_str(), &vfs) == 0;
         // A server may answer for its root's attributes while every listing hangs.
         const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NONBLOCK);
         if (fd >= 0) {
@@ -108,8 +131,9 @@ void DriveProbes::State::run(std::shared_ptr<State> state, std::size_t index, st
     }
     {
         std::lock_guard lock(state->mutex);
-        ++drive.answered;
-        drive.ready = ready;
+        ++drive.slots[static_cast<std::size_t>(kind)].answered;
+        if (kind == Kind::Full)
+            drive.ready = ready;
     }
     state->changed.notify_all();
 }
@@ -125,7 +149,7 @@ DriveProbes::DriveProbes(const DriveTable& drives)
     m_state->identifyBy = Clock::now() + AnswerTimeout;
     for (std::size_t i = 0; i < m_state->drives.size(); ++i) {
         if (!m_state->drives[i].folder.empty())
-            m_state->startProbe(m_state, i);
+            m_state->start(m_state, i, Kind::Identity);
     }
 }
 
@@ -136,8 +160,8 @@ DriveProbes::Answer DriveProbes::probe(char letter) const
         return Answer::NotReady;
     State::Drive& drive = m_state->drives[static_cast<std::size_t>(index)];
     std::unique_lock lock(m_state->mutex);
-    const std::uint64_t mine = m_state->startProbe(m_state, static_cast<std::size_t>(index));
-    if (!m_state->changed.wait_until(lock, drive.latestStart + AnswerTimeout, [&] { return drive.answered >= mine; }))
+    m_state->start(m_state, static_cast<std::size_t>(index), Kind::Full);
+    if (!m_state->await(lock, drive.slots[static_cast<std::size_t>(Kind::Full)]))
         return Answer::NoAnswer;
     return drive.ready ? Answer::Ready : Answer::NotReady;
 }
@@ -149,9 +173,11 @@ bool DriveProbes::answering(char letter) const
         return true;
     State::Drive& drive = m_state->drives[static_cast<std::size_t>(index)];
     std::unique_lock lock(m_state->mutex);
-    const std::uint64_t latest = drive.started;
-    return m_state->changed.wait_until(
-        lock, drive.latestStart + AnswerTimeout, [&] { return drive.answered >= latest; });
+    for (const State::Slot& slot : drive.slots) {
+        if (slot.busy() && !m_state->await(lock, slot))
+            return false;
+    }
+    return true;
 }
 
 bool DriveProbes::isDriveRoot(std::uint64_t device, std::uint64_t inode) const
