@@ -44,7 +44,8 @@ bool driveAnswers(char letter);
 
 // ---- Files ------------------------------------------------------------------------------
 
-// Attribute word of the file or folder at a path; nothing when it cannot be read.
+// Attribute word of the file or folder at a path; nothing when it cannot be read or its
+// drive does not answer within 2 s.
 std::optional<std::uint32_t> fileAttributes(std::string_view path);
 
 // Opens an existing file for reading and writing and closes it again (the delete
