@@ -17,21 +17,8 @@
 #include <algorithm>
 #include <functional>
 
-#ifndef _WIN32
-#include <cerrno>
-#include <cstddef>
 #include <cstdio>
-#include <cstdlib>
-#include <fcntl.h>
 #include <filesystem>
-#include <linux/audit.h>
-#include <linux/filter.h>
-#include <linux/seccomp.h>
-#include <sys/prctl.h>
-#include <sys/syscall.h>
-#include <sys/wait.h>
-#include <unistd.h>
-#endif
 
 namespace nuvero {
 namespace {
@@ -276,58 +263,15 @@ TEST(WalkTest, EachCaseGivesItsRowsAndFoldersWithEitherLister)
     }
 }
 
-#ifndef _WIN32
-// Container and application sandboxes refuse system calls they do not know with a filter
-// of their own choosing: openat2 may fail with EPERM as well as with ENOSYS. A run of this
-// program with NUVERO_REFUSE_OPENAT2=<errno> installs such a filter before any test or
-// thread starts.
-bool refuseOpenat2(unsigned error)
-{
-#if defined(__x86_64__)
-    constexpr std::uint32_t nativeArch = AUDIT_ARCH_X86_64;
-#elif defined(__aarch64__)
-    constexpr std::uint32_t nativeArch = AUDIT_ARCH_AARCH64;
-#else
-    return false;
-#endif
-    sock_filter code[] = {
-        BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, arch)),
-        BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, nativeArch, 1, 0),
-        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW),
-        BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, nr)),
-        BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, SYS_openat2, 0, 1),
-        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ERRNO | (error & SECCOMP_RET_DATA)),
-        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW),
-    };
-    const sock_fprog program { static_cast<unsigned short>(std::size(code)), code };
-    return ::prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) == 0 && ::prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &program) == 0;
-}
-
-class Openat2Refused : public testing::Environment {
-public:
-    void SetUp() override
-    {
-        const char* error = std::getenv("NUVERO_REFUSE_OPENAT2");
-        if (!error)
-            return;
-        const auto code = static_cast<unsigned>(std::atoi(error));
-        if (!refuseOpenat2(code) || ::syscall(SYS_openat2, AT_FDCWD, "/", nullptr, 0) != -1
-            || errno != static_cast<int>(code)) {
-            std::fprintf(stderr, "the openat2 filter is not in force\n");
-            std::exit(3);
-        }
-    }
-};
-[[maybe_unused]] testing::Environment* const openat2Refused = testing::AddGlobalTestEnvironment(new Openat2Refused);
-
-// Whichever way openat2 is refused, every case gives the rows it gives without a sandbox.
+#ifdef NUVERO_REFUSE_OPENAT2
+// Container and application sandboxes refuse system calls they do not know with an error
+// of their own choosing: openat2 may fail with EPERM as well as with ENOSYS. Run again
+// under a system-call filter that refuses it either way, the walk table passes.
 TEST(WalkTest, ASandboxRefusingOpenat2LosesNoRow)
 {
-    if (std::getenv("NUVERO_REFUSE_OPENAT2"))
-        GTEST_SKIP() << "already inside the sandbox";
     const std::string self = std::filesystem::read_symlink("/proc/self/exe").string();
-    for (const int refusal : { EPERM, ENOSYS }) {
-        const std::string command = "NUVERO_REFUSE_OPENAT2=" + std::to_string(refusal) + " '" + self
+    for (const char* refusal : { "EPERM", "ENOSYS" }) {
+        const std::string command = std::string(NUVERO_REFUSE_OPENAT2) + " " + refusal + " '" + self
             + "' --gtest_filter=WalkTest.EachCaseGivesItsRowsAndFoldersWithEitherLister 2>&1";
         FILE* child = ::popen(command.c_str(), "r");
         ASSERT_NE(child, nullptr);
@@ -336,7 +280,8 @@ TEST(WalkTest, ASandboxRefusingOpenat2LosesNoRow)
         for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, child)) > 0;)
             output.append(buffer, n);
         const int status = ::pclose(child);
-        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "refused with " << refusal << ":\n" << output;
+        EXPECT_TRUE(status == 0 && output.find("[  PASSED  ] 1 test") != std::string::npos) << refusal << ":\n"
+                                                                                            << output;
     }
 }
 #endif
