@@ -335,7 +335,7 @@ void TbsSkinDirTreeView::mousePressEvent(QMouseEvent* event)
         return;
     setCurrentItem(node);
     takePlaceOf(node);
-    if (isDriveNode(node) && isRemovableDrive(driveLetterOf(node))) {
+    if (isDriveNode(node) && checksReadiness(driveLetterOf(node))) {
         // The warning box takes the rest of this press; the view must not go on
         // treating later mouse moves as a drag started here.
         setState(QAbstractItemView::NoState);
@@ -367,7 +367,7 @@ void TbsSkinDirTreeView::keyPressEvent(QKeyEvent* event)
             return;
         takePlaceOf(node);
         // Reached by keys, an empty drive only gets the message; the selection stays.
-        if (isDriveNode(node) && isRemovableDrive(driveLetterOf(node)))
+        if (isDriveNode(node) && checksReadiness(driveLetterOf(node)))
             DriveReady(driveLetterOf(node), true);
         return;
     }
@@ -424,6 +424,11 @@ bool TbsSkinDirTreeView::isRemovableDrive(char letter)
 {
     const platform::DriveType type = platform::driveType(letter);
     return type == platform::DriveType::Removable || type == platform::DriveType::CdRom;
+}
+
+bool TbsSkinDirTreeView::checksReadiness(char letter)
+{
+    return isRemovableDrive(letter) || !platform::driveAnswers(letter);
 }
 
 int TbsSkinDirTreeView::levelOf(const QTreeWidgetItem* node)

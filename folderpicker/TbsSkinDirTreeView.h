@@ -29,7 +29,7 @@ public:
     static constexpr int FolderNameRole = Qt::UserRole + 1; // QByteArray: raw folder name
     static constexpr int ListedRole = Qt::UserRole + 2; // bool: children were read
 
-    // Shown by DriveReady for a drive without a readable medium.
+    // Shown by DriveReady for a drive without a readable medium or that does not answer.
     static constexpr const char* NotReadyTitle = "Warning";
     static constexpr const char* NotReadyText = "There is no disk in Drive or Drive is not ready";
     // CurrentPath while the computer node is the place the user is at.
@@ -92,6 +92,9 @@ private:
     static bool isDriveNode(const QTreeWidgetItem* node);
     static char driveLetterOf(const QTreeWidgetItem* node);
     static bool isRemovableDrive(char letter);
+    // A drive whose readiness is checked when it is reached: a removable or CD-ROM drive,
+    // and any drive that does not answer within 2 s (a dead network share).
+    static bool checksReadiness(char letter);
     static int levelOf(const QTreeWidgetItem* node);
 
     std::unique_ptr<FolderIcons> m_icons;

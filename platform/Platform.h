@@ -36,15 +36,20 @@ enum class DriveType { Unknown, NoRootDir, Removable, Fixed, Remote, CdRom, RamD
 std::uint32_t logicalDrives();
 DriveType driveType(char letter);
 // True when the drive's size can be read (a medium is in it); never shows a system box.
+// Waits at most 2 s: a drive that does not answer by then (a network share whose server
+// is gone) is not ready.
 bool driveReady(char letter);
 // True when the folder at a program path lies on a network drive or a file system served
 // by a program (NFS, SMB, FUSE, 9p, ...), where every request is a round trip: there a walk
 // gains by keeping many requests in flight. False when unknown.
 bool isRemoteFolder(std::string_view path);
+// False when the drive does not answer within 2 s; whether it is ready is not asked.
+bool driveAnswers(char letter);
 
 // ---- Files ------------------------------------------------------------------------------
 
-// Attribute word of the file or folder at a path; nothing when it cannot be read.
+// Attribute word of the file or folder at a path; nothing when it cannot be read or its
+// drive does not answer within 2 s.
 std::optional<std::uint32_t> fileAttributes(std::string_view path);
 
 // Opens an existing file for reading and writing and closes it again (the delete

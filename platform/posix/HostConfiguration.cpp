@@ -4,7 +4,6 @@
 #include "platform/posix/HostConfiguration.h"
 #include "platform/Platform.h"
 
-#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <fcntl.h>
@@ -76,12 +75,7 @@ std::shared_ptr<const Configuration> loadConfiguration()
     config->settings = IniFile::parse(readSettingsText(config->settingsPath));
     config->drives = DriveTable::fromSettings(config->settings, homeFolder());
     config->mounts = MountTable::readSystem();
-    for (int i = 0; i < 26; ++i) {
-        const auto folder = config->drives.hostFolder(static_cast<char>('a' + i));
-        struct stat st;
-        if (folder && ::stat(folder->c_str(), &st) == 0)
-            config->driveRoots.push_back({ st.st_dev, st.st_ino });
-    }
+    config->probes = DriveProbes(config->drives);
     return config;
 }
 
@@ -92,16 +86,18 @@ std::shared_ptr<const Configuration> g_config;
 
 std::shared_ptr<const Configuration> configuration()
 {
+    {
+        std::lock_guard lock(g_configMutex);
+        if (g_config)
+            return g_config;
+    }
+    // Read without the lock, which every folder lister takes: reading the settings file
+    // is a file system call. Of two first readers racing here, the first one's set stays.
+    auto fresh = loadConfiguration();
     std::lock_guard lock(g_configMutex);
     if (!g_config)
-        g_config = loadConfiguration();
+        g_config = std::move(fresh);
     return g_config;
-}
-
-bool Configuration::isDriveRoot(std::uint64_t device, std::uint64_t inode) const
-{
-    return std::any_of(
-        driveRoots.begin(), driveRoots.end(), [&](const RootId& r) { return r.device == device && r.inode == inode; });
 }
 
 } // namespace posix

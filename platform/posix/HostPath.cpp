@@ -12,7 +12,6 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <sys/statvfs.h>
 #include <unistd.h>
 
 namespace nuvero::platform {
@@ -57,6 +56,13 @@ std::optional<Mapped> mapPath(const Configuration& config, std::string_view path
             return fail(IoCode::PathNotFound);
     }
     return m;
+}
+
+bool driveAnswers(const Configuration& config, const Mapped& m)
+{
+    if (m.components.empty())
+        return config.probes.probe(m.letter) != DriveProbes::Answer::NoAnswer;
+    return config.probes.answering(m.letter);
 }
 
 // The code Windows gives when a folder cannot be entered: "file not found" when only
@@ -215,12 +221,12 @@ DriveType driveType(char letter)
 
 bool driveReady(char letter)
 {
-    const auto folder = configuration()->drives.hostFolder(letter);
-    if (!folder)
-        return false;
-    struct stat st;
-    struct statvfs vfs;
-    return ::stat(folder->c_str(), &st) == 0 && S_ISDIR(st.st_mode) && ::statvfs(folder->c_str(), &vfs) == 0;
+    return configuration()->probes.probe(letter) == posix::DriveProbes::Answer::Ready;
+}
+
+bool driveAnswers(char letter)
+{
+    return configuration()->probes.probe(letter) != posix::DriveProbes::Answer::NoAnswer;
 }
 
 } // namespace nuvero::platform

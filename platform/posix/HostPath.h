@@ -29,6 +29,11 @@ struct Mapped {
 // systems inside the drive cannot be reached from it (PathNotFound, as an unknown drive).
 std::optional<Mapped> mapPath(const Configuration& config, std::string_view path, IoStatus* status = nullptr);
 
+// Whether the mapped path's drive answers (see DriveProbes.h). Its own folder is probed
+// anew, as every search and every listing of the drive starts there; below it the latest
+// answer counts. A drive that does not answer is treated as not ready.
+bool driveAnswers(const Configuration& config, const Mapped& m);
+
 // The code Windows gives when a folder cannot be entered (see HostPath.cpp).
 int enterFailureCode(const std::string& host, int err);
 

@@ -4,7 +4,6 @@
 
 #include "platform/posix/NoFollowOpen.h"
 
-#include <atomic>
 #include <cerrno>
 #include <climits>
 #include <fcntl.h>
@@ -19,9 +18,28 @@ namespace {
 
 constexpr int PathOnly = O_PATH | O_DIRECTORY | O_CLOEXEC;
 
-// Set once the kernel has said it has no openat2 (older than 5.6, or a sandbox that
-// refuses it); every later open then goes one component at a time.
-std::atomic<bool> g_noOpenat2 { false };
+// Whether openat2 can be used, settled once for the process by one harmless call: a
+// kernel older than 5.6 answers ENOSYS, and a sandbox's system-call filter may refuse it
+// with any code (EPERM is common). Judged per call, such a refusal would read as "this
+// folder cannot be entered" and the search would quietly skip everything below.
+bool openat2Usable()
+{
+#ifdef SYS_openat2
+    static const bool usable = [] {
+        open_how how {};
+        how.flags = PathOnly;
+        how.resolve = RESOLVE_NO_SYMLINKS;
+        const long fd = ::syscall(SYS_openat2, AT_FDCWD, "/", &how, sizeof how);
+        if (fd < 0)
+            return false;
+        ::close(static_cast<int>(fd));
+        return true;
+    }();
+    return usable;
+#else
+    return false;
+#endif
+}
 
 // One step of a pieced open: the folder opened before (`current`, unless it is the
 // caller's `base`) is closed, keeping the errno of the open that made `next`. Returns
@@ -39,14 +57,11 @@ bool stepTo(int& current, int base, int next, bool last)
 int openat2NoLinks(int dirFd, const std::string& path, int flags)
 {
 #ifdef SYS_openat2
-    if (!g_noOpenat2.load(std::memory_order_relaxed)) {
+    if (openat2Usable()) {
         open_how how {};
         how.flags = static_cast<unsigned>(flags);
         how.resolve = RESOLVE_NO_SYMLINKS;
-        const long fd = ::syscall(SYS_openat2, dirFd, path.c_str(), &how, sizeof how);
-        if (fd >= 0 || errno != ENOSYS)
-            return static_cast<int>(fd);
-        g_noOpenat2.store(true, std::memory_order_relaxed);
+        return static_cast<int>(::syscall(SYS_openat2, dirFd, path.c_str(), &how, sizeof how));
     }
 #endif
     // One component at a time, each refused if it is a link.

@@ -15,7 +15,8 @@ namespace nuvero::platform {
 // a link, ENOTDIR when an intermediate one is no folder).
 //
 // Uses openat2 with RESOLVE_NO_SYMLINKS, one call for every PATH_MAX bytes of the path;
-// where the kernel lacks it, one openat with O_NOFOLLOW for every component.
+// where the kernel lacks it or a sandbox refuses it (asked once per process), one openat
+// with O_NOFOLLOW for every component.
 int openNoFollow(int baseFd, std::string_view relative, int flags);
 
 } // namespace nuvero::platform

@@ -24,7 +24,9 @@ std::optional<std::uint32_t> fileAttributes(std::string_view path)
 {
     const auto config = configuration();
     const auto mapped = mapPath(*config, path);
-    if (!mapped)
+    // Asked by the folder picker on the window's thread before it opens a path: the drive
+    // is probed anew, so that one that stopped answering holds it at most 2 s.
+    if (!mapped || config->probes.probe(mapped->letter) == DriveProbes::Answer::NoAnswer)
         return std::nullopt;
     struct statx sx;
     if (mapped->components.empty()) {

@@ -184,6 +184,11 @@ Folder Folder::open(std::string_view path, IoStatus* status)
     const auto mapped = mapPath(*config, path, status);
     if (!mapped)
         return folder;
+    if (!driveAnswers(*config, *mapped)) {
+        if (status)
+            *status = IoStatus(IoCode::NotReady);
+        return folder;
+    }
     const int fd = openDirectory(*mapped);
     if (fd < 0) {
         const int err = errno;

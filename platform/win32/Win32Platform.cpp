@@ -297,6 +297,11 @@ bool driveReady(char letter)
     return ::GetDiskFreeSpaceExW(driveRoot(letter).c_str(), nullptr, &total, nullptr) != FALSE;
 }
 
+bool driveAnswers(char)
+{
+    return true; // the system's redirector gives up on a dead share by itself
+}
+
 // ---- files -----------------------------------------------------------------------------------
 
 std::optional<std::uint32_t> fileAttributes(std::string_view path)

@@ -13,6 +13,7 @@
 #include "search/WalkRules.h"
 #include "support/TempTree.h"
 #include "support/TestDrives.h"
+#include "support/TestFsMount.h"
 
 #include <gtest/gtest.h>
 
@@ -37,6 +38,37 @@ std::vector<ResultRow> search(const std::string& roots, const std::string& mask,
     std::atomic<bool> stop { false };
     EXPECT_TRUE(SearchJob(criteria, sink, stop).run(roots, mask));
     return sink.rows;
+}
+
+// Drive D: on a file system that does not answer: one that answers each request after ten
+// minutes (a network share whose server is gone), and one whose root never lists. The
+// drive table comes at once and D: is not ready; a search over c:;d: finds C:'s rows and
+// nothing on D:. Were a call to wait on D:, CTest's timeout would fail the test.
+TEST(WalkFaultTest, ADeadDriveHoldsNeitherTheDriveTableNorTheSearch)
+{
+    if (const std::string why = test::TestFsMount::unavailableReason(); !why.empty())
+        GTEST_SKIP() << why;
+    test::TempTree tree;
+    tree.makeFile("c/found.txt");
+    tree.makeFile("d/lost.txt");
+    for (const std::vector<std::string>& options :
+        { std::vector<std::string> { "--delay-us", "600000000" }, { "--hang", "." } }) {
+        SCOPED_TRACE(options[0]);
+        const test::TestFsMount mount(tree.path("d"), tree.path("mnt"), options);
+        ASSERT_TRUE(mount.mounted());
+        test::TestDrives drives;
+        drives.map({ { 'c', tree.path("c") }, { 'd', tree.path("mnt") } });
+        EXPECT_EQ(platform::logicalDrives(), 0b1100u);
+        EXPECT_TRUE(platform::driveReady('c'));
+        EXPECT_FALSE(platform::driveReady('d') || platform::driveAnswers('d'));
+        platform::IoStatus status;
+        EXPECT_FALSE(platform::Folder::open("d:\\", &status).isOpen());
+        EXPECT_EQ(status.code(), platform::IoCode::NotReady);
+        std::vector<std::string> found;
+        for (const ResultRow& row : search("c:;d:", "*.*"))
+            found.push_back(std::string(row.pathText()) + row.name);
+        EXPECT_EQ(found, std::vector<std::string> { "c:\\found.txt" });
+    }
 }
 
 // On a memory file system where the test may mount one: a chain of folders whose deepest

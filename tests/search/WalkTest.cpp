@@ -21,6 +21,9 @@
 #include <mutex>
 #include <optional>
 
+#include <cstdio>
+#include <filesystem>
+
 namespace nuvero {
 namespace {
 
@@ -310,6 +313,29 @@ TEST(WalkTest, EachCaseGivesItsRowsAndFoldersWithEitherLister)
         }
     }
 }
+
+#ifdef NUVERO_REFUSE_OPENAT2
+// Container and application sandboxes refuse system calls they do not know with an error
+// of their own choosing: openat2 may fail with EPERM as well as with ENOSYS. Run again
+// under a system-call filter that refuses it either way, the walk table passes.
+TEST(WalkTest, ASandboxRefusingOpenat2LosesNoRow)
+{
+    const std::string self = std::filesystem::read_symlink("/proc/self/exe").string();
+    for (const char* refusal : { "EPERM", "ENOSYS" }) {
+        const std::string command = std::string(NUVERO_REFUSE_OPENAT2) + " " + refusal + " '" + self
+            + "' --gtest_filter=WalkTest.EachCaseGivesItsRowsAndFoldersWithEitherLister 2>&1";
+        FILE* child = ::popen(command.c_str(), "r");
+        ASSERT_NE(child, nullptr);
+        std::string output;
+        char buffer[4096];
+        for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, child)) > 0;)
+            output.append(buffer, n);
+        const int status = ::pclose(child);
+        EXPECT_TRUE(status == 0 && output.find("[  PASSED  ] 1 test") != std::string::npos) << refusal << ":\n"
+                                                                                            << output;
+    }
+}
+#endif
 
 // Stopped before it starts or at any row: nothing is added after the poll that sees it,
 // and the rows so far are the same with either lister.
