@@ -23,6 +23,7 @@
 #include <sys/uio.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <chrono>
@@ -95,10 +96,15 @@ std::string childPath(const std::string& parent, const char* name)
     return parent.empty() ? std::string(name) : parent + "/" + name;
 }
 
+// Sleeps in slices, so that a long delay ends with the file system as a hung request does.
 void roundTrip()
 {
-    if (g_options.delayUs > 0)
-        std::this_thread::sleep_for(std::chrono::microseconds(g_options.delayUs));
+    auto left = std::chrono::microseconds(g_options.delayUs);
+    constexpr auto Slice = std::chrono::microseconds(100000);
+    while (left.count() > 0 && !fuse_session_exited(g_session)) {
+        std::this_thread::sleep_for(std::min(left, Slice));
+        left -= Slice;
+    }
 }
 
 // Returns once the file system exits; the caller then answers EIO.

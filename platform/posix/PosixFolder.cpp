@@ -313,8 +313,9 @@ bool isRemoteFolder(std::string_view path)
 {
     const auto config = configuration();
     const auto mapped = mapPath(*config, path);
+    // A drive that does not answer is not asked: its statfs would hold the search for good.
     struct statfs fs;
-    if (!mapped || ::statfs(mapped->host.c_str(), &fs) != 0)
+    if (!mapped || !driveAnswers(*config, *mapped) || ::statfs(mapped->host.c_str(), &fs) != 0)
         return false;
     // The magic numbers of statfs(2), some of them missing from linux/magic.h.
     switch (static_cast<std::uint32_t>(fs.f_type)) {

@@ -16,8 +16,7 @@ public:
 
     // Starts the file system and waits (bounded) until it is mounted; mounted() tells.
     TestFsMount(const std::string& source, const std::string& mountPoint, const std::vector<std::string>& options = {});
-    // Releases hung requests, unmounts and reaps the process; a process that does not end
-    // in time is killed and its mount detached.
+    // Releases hung requests, unmounts and reaps the process.
     ~TestFsMount();
     TestFsMount(const TestFsMount&) = delete;
     TestFsMount& operator=(const TestFsMount&) = delete;
