@@ -21,7 +21,7 @@
 #include <mutex>
 #include <optional>
 
-#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 
 namespace nuvero {
@@ -323,16 +323,8 @@ TEST(WalkTest, ASandboxRefusingOpenat2LosesNoRow)
     const std::string self = std::filesystem::read_symlink("/proc/self/exe").string();
     for (const char* refusal : { "EPERM", "ENOSYS" }) {
         const std::string command = std::string(NUVERO_REFUSE_OPENAT2) + " " + refusal + " '" + self
-            + "' --gtest_filter=WalkTest.EachCaseGivesItsRowsAndFoldersWithEitherLister 2>&1";
-        FILE* child = ::popen(command.c_str(), "r");
-        ASSERT_NE(child, nullptr);
-        std::string output;
-        char buffer[4096];
-        for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, child)) > 0;)
-            output.append(buffer, n);
-        const int status = ::pclose(child);
-        EXPECT_TRUE(status == 0 && output.find("[  PASSED  ] 1 test") != std::string::npos) << refusal << ":\n"
-                                                                                            << output;
+            + "' --gtest_filter=WalkTest.EachCaseGivesItsRowsAndFoldersWithEitherLister | grep -q 'PASSED  ] 1 test'";
+        EXPECT_EQ(std::system(command.c_str()), 0) << refusal;
     }
 }
 #endif
