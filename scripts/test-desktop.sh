@@ -18,15 +18,8 @@ cmake --build "$dir" -j "$(nproc)" --target nuvero nuvero-testfs
 tree=${NUVERO_DESKTOP_TREE:-$here/build/desktop-tree}
 /usr/bin/python3 "$here/bench/search/make_tree.py" "$tree" --fanout 20 20 100 --files-per-folder 5 2>/dev/null
 
-display=":$((80 + RANDOM % 9))"
-Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb=$!
-trap 'kill $xvfb 2>/dev/null || true' EXIT
-export DISPLAY=$display
-for _ in $(seq 50); do
-  /usr/bin/python3 -c "from Xlib import display; display.Display()" 2>/dev/null && break
-  sleep 0.1
-done
+. "$here/scripts/xvfb.sh"
+start_xvfb 1280x1024 80
 
 export XDG_RUNTIME_DIR=${XDG_RUNTIME_DIR:-$(mktemp -d)}
 check="$here/scripts/close_during_search.py"

@@ -22,15 +22,8 @@ for f in /usr/bin/nuvero /usr/share/applications/nuvero.desktop \
   [ -e "$f" ] || { echo "missing after install: $f" >&2; exit 1; }
 done
 
-display=":$((90 + RANDOM % 9))"
-Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb=$!
-trap 'kill $xvfb 2>/dev/null || true' EXIT
-export DISPLAY=$display
-for _ in $(seq 50); do
-  /usr/bin/python3 -c "from Xlib import display; display.Display()" 2>/dev/null && break
-  sleep 0.1
-done
+. "$here/scripts/xvfb.sh"
+start_xvfb 1024x768 90
 
 home=$(mktemp -d)
 env -u QT_QPA_PLATFORM HOME="$home" XDG_CONFIG_HOME="$home/.config" QT_QPA_PLATFORM=xcb /usr/bin/nuvero &
