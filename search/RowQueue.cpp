@@ -86,12 +86,6 @@ void RowQueue::finish(bool completed)
     handOver(completed);
 }
 
-void RowQueue::flush()
-{
-    if (hasLocal())
-        handOver(false);
-}
-
 void RowQueue::flushIfDue()
 {
     if (hasLocal() && std::chrono::steady_clock::now() - m_lastHandOver >= m_maxDelay)

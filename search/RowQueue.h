@@ -32,8 +32,6 @@ public:
         std::vector<ResultRow> rows; // in the order found
         std::optional<std::string> status; // the last status text set up to the hand-over
         bool finished = false; // every root was walked; no more rows will come
-
-        bool empty() const { return rows.empty() && !status && !finished; }
     };
 
     static constexpr std::size_t DefaultMaxRows = 1000;
@@ -62,8 +60,6 @@ public:
     // that blocks are not held back by it.
     void enterFolder(const SharedText& folder) override;
     void finish(bool completed) override;
-    // Hands the local buffer over now.
-    void flush();
 
 private:
     void flushIfDue();
