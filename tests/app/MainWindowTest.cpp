@@ -7,6 +7,7 @@
 #include "app/MessageBoxes.h"
 #include "app/TForm1.h"
 #include "folderpicker/TbsSkinSelectDirectoryDialog.h"
+#include "results/ResultColumns.h"
 #include "results/ResultsModel.h"
 #include "search/SearchCriteria.h"
 #include "search/SearchJob.h"
@@ -21,6 +22,7 @@
 
 #include <QtWidgets>
 
+#include <algorithm>
 #include <csignal>
 #include <map>
 #include <optional>
@@ -31,12 +33,23 @@ using namespace nuvero;
 
 namespace {
 
+// The rows as the list shows them: the view's own texts of the given columns, "|" between.
+QStringList shown(TForm1& w, int columns = 2)
+{
+    const QAbstractItemModel* view = w.ListView1->model();
+    QStringList list;
+    for (int r = 0; r < view->rowCount(); ++r) {
+        QStringList cells;
+        for (int c = 0; c < columns; ++c)
+            cells << view->index(r, c).data().toString();
+        list << cells.join('|');
+    }
+    return list;
+}
+
 QStringList names(TForm1& w)
 {
-    QStringList list;
-    for (int r = 0; r < w.results().rowCount(); ++r)
-        list << QString::fromStdString(std::string(w.results().row(r).pathText()) + "|" + w.results().row(r).name);
-    return list;
+    return shown(w);
 }
 
 // Acts on the next modal window as soon as it is up: `act` gets it on every tick of a timer,
@@ -288,19 +301,39 @@ private slots:
     // shows it in its folder (through the file manager where the session bus has one) and
     // copies it, as Ctrl+C and a drag do, a name's exact bytes in its URL; a gone entry
     // is "File not found.". While a search runs the menu's new items are off.
+    void rowsLeadToTheDesktop_data()
+    {
+        QTest::addColumn<bool>("driveAtRoot");
+        QTest::newRow("the tree as C:") << false;
+        QTest::newRow("C: at /, as on a default set-up") << true;
+    }
+
     void rowsLeadToTheDesktop()
     {
+        QFETCH(bool, driveAtRoot);
+        std::string folder = "c:\\";
+        if (driveAtRoot) { // on a disk: a tree in /dev/shm is under /dev, which no drive shows
+            ::setenv("TMPDIR", "/tmp", 1);
+            m_tree.emplace();
+            m_drives->map({ { 'c', "/" } });
+            folder = "c:" + m_tree->root();
+            std::replace(folder.begin(), folder.end(), '/', '\\');
+        }
         const QByteArray root = "file://" + QUrl::toPercentEncoding(QString::fromStdString(m_tree->root()), "/");
         const std::map<std::string, QByteArray> files = { { "plain.txt", "plain.txt" },
             { "Отчёт.doc", "%D0%9E%D1%82%D1%87%D1%91%D1%82.doc" }, { "bad\xFF.txt", "bad%FF.txt" } };
         for (const auto& file : files)
-            m_tree->makeFile(file.first);
+            m_tree->makeFile(file.first, "1234");
         auto w = makeWindow();
         searchAndWait(*w, QString::fromStdString(m_tree->root() + "/"));
         QCOMPARE(w->results().rowCount(), 3);
         for (int r = 0; r < 3; ++r) {
             const ResultRow& row = w->results().row(r);
-            QCOMPARE(std::string(row.pathText()), std::string("c:\\"));
+            // Every cell shows its row's text: a blank or another row's cell is a fault.
+            const QString cells = QString::fromStdString(
+                folder + "|" + row.name + "|" + std::string(row.timeText()) + "|" + row.size + "| ");
+            QCOMPARE(shown(*w, ResultColumnCount).value(r), cells);
+            QVERIFY(row.size.ends_with("Bytes") && row.timeText()[2] == '.');
             const QByteArray url = root + "/" + files.at(row.name);
             const QString text = QString::fromStdString(m_tree->path(row.name));
             w->ListView1->selectRow(r);
@@ -343,6 +376,7 @@ private slots:
         w->Opencontainingfolder1Click();
         QTRY_COMPARE(fileManager.shown, QStringList { root + "/" + files.at(w->results().row(1).name) });
         QVERIFY(m_opened.isEmpty());
+        bus.unregisterService(QStringLiteral("org.freedesktop.FileManager1")); // gone for the next run
     }
 
     // The commands that go through the real folder picker: ">" and the hidden "Rename Dir";
@@ -354,20 +388,36 @@ private slots:
         m_tree->makeFile(bad + "/inside.txt");
         m_tree->makeDir(folder + "/sub");
         auto w = makeWindow();
-        const auto pick = [&w](const std::string& path, const char* button, void (TForm1::*command)()) {
-            w->folderPicker().Directory = path;
-            whenModal([button](QWidget* modal) {
-                auto* b = modal->findChild<QPushButton*>(QString::fromLatin1(button));
-                if (b)
-                    b->click();
-                return b != nullptr;
-            });
-            ((*w).*command)();
-        };
+        QList<QRect> placed; // each picker window as shown, then its tree inside it
+        QStringList titles;
+        const auto pick
+            = [&](const std::string& path, const char* button, void (TForm1::*command)(), QSize resizeTo = {}) {
+                  w->folderPicker().Directory = path;
+                  whenModal([&placed, &titles, button, resizeTo](QWidget* modal) {
+                      auto* b = modal->findChild<QPushButton*>(QString::fromLatin1(button));
+                      if (b) {
+                          titles << modal->windowTitle();
+                          placed << modal->geometry() << modal->findChild<QWidget*>(QStringLiteral("tree"))->geometry();
+                          if (resizeTo.isValid()) // as the user drags the window's border
+                              modal->resize(resizeTo);
+                          b->click();
+                      }
+                      return b != nullptr;
+                  });
+                  ((*w).*command)();
+              };
         // ">": Cancel changes nothing; OK replaces the roots, and the search walks that folder.
-        pick("C:\\" + bad, "cancelButton", &TForm1::SpeedButton1Click);
+        // The picker opens centred at 250 x 250, the tree above the buttons' 50 pixels, then
+        // at the size it last had.
+        pick("C:\\" + bad, "cancelButton", &TForm1::SpeedButton1Click, QSize(300, 280));
         QCOMPARE(w->ComboBox1->currentText(), QStringLiteral("c:;"));
         pick("C:\\" + bad, "okButton", &TForm1::SpeedButton1Click);
+        QCOMPARE(titles, QStringList(2, QStringLiteral("Select folder")));
+        QCOMPARE(placed[0].size(), QSize(250, 250));
+        QVERIFY((placed[0].center() - w->screen()->availableGeometry().center()).manhattanLength() <= 2);
+        QCOMPARE(placed[1], QRect(0, 0, 250, 200));
+        QCOMPARE(placed[2].size(), QSize(300, 280));
+        QCOMPARE(placed[3], QRect(0, 0, 300, 230));
         QTest::mouseClick(w->BitBtn2, Qt::LeftButton);
         QTRY_COMPARE_WITH_TIMEOUT(w->BitBtn2->text(), QStringLiteral("Search"), 20000);
         QCOMPARE(w->results().row(0).fullPath(), "C:\\" + bad + "\\inside.txt");

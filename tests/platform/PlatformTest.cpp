@@ -177,6 +177,11 @@ TEST(PosixPlatformTest, DriveAndMountTables)
     // Sections and keys without regard to case, trimmed, the first value wins; lines outside
     // a proper section are no values.
     EXPECT_EQ(IniFile::parse("a=0\n[s\na=1\n[s]\nb=2\n[x]\na=3\n[S]\n A = 4 \na=5\n").value("s", "a"), "4");
+    // A to Z fold; the characters beside them ("@[`{") do not, in sections and keys.
+    const IniFile folding = IniFile::parse("[AZ@]\nZA@[=1\n[az`]\nZA@[=2\n");
+    EXPECT_EQ(folding.value("az@", "za@[").value_or("") + folding.value("AZ`", "ZA@[").value_or("")
+            + folding.value("AZ@", "ZA`{").value_or("-"),
+        "12-");
     EXPECT_EQ(drives("c=/\nd=/home/ann\ne=/home/ann/music\n", "").nestedRoots('d'),
         std::vector<std::string> { "/home/ann/music" });
 

@@ -148,32 +148,41 @@ TEST(FileCommandsTest, OnlyTheEntryAskedAboutIsEverTouched)
     tree.makeSymlink("data/Ж3", outside.path("Ж"));
     tree.makeSymlink("link", outside.root());
     test::RowVector rows;
-    for (const char* folder : { "data", "data", "data", "link", "a", "b", "c", "d" }) {
+    for (const char* folder : { "data", "data", "data", "link", "a", "b", "c", "d", "e" }) {
         rows.add(std::string("c:\\") + folder, rows.rows.size() < 3 ? "Ж" + std::to_string(rows.rows.size() + 1) : "Ж");
         if (rows.rows.size() > 4)
             tree.makeFile(folder + std::string("/Ж"), folder);
     }
     test::ScriptedUi ui;
-    ui.answers = { true, true, true, true };
-    ui.whileAsking = [&](int question) { // the entry goes, becomes a folder or a link, or the new name comes
-        const std::vector<std::function<void()>> changes = { [&] { tree.remove("a/Ж"); },
-            [&] { tree.remove("b/Ж"), tree.makeDir("b/Ж"); },
-            [&] { tree.remove("c"), tree.makeSymlink("c", outside.root()); }, [&] { tree.makeFile("d/ZH", "came"); } };
+    ui.answers = { true, true, true, true, true };
+    // While a question is up the entry goes, becomes a folder or a link, the new name
+    // comes, or the row itself leaves the list.
+    ui.whileAsking = [&](int question) {
+        const std::vector<std::function<void()>> changes
+            = { [&] { tree.remove("a/Ж"); }, [&] { tree.remove("b/Ж"), tree.makeDir("b/Ж"); },
+                  [&] { tree.remove("c"), tree.makeSymlink("c", outside.root()); },
+                  [&] { tree.makeFile("d/ZH", "came"); }, [&] { rows.rows.pop_back(); } };
         changes[static_cast<std::size_t>(question)]();
     };
     FileCommands commands(rows, ui);
     for (int row = 0; row < 7; ++row)
         commands.deleteFile(row);
     commands.renameOne(7);
+    commands.deleteFile(8); // the last row, gone from the list while asked about
+    for (const std::optional<int> none : { std::optional<int>(), std::optional(-1), std::optional(8) }) {
+        commands.deleteFile(none); // no row selected, or none there
+        commands.renameOne(none);
+    }
 
     std::erase_if(ui.events, [](const std::string& e) { return e.starts_with("status "); });
     const std::string io = "File I/O error.";
     EXPECT_EQ(ui.events,
         (test::Events { io, io, io, io, "confirm Erase c:\\a\\Ж?", io, "confirm Erase c:\\b\\Ж?", io,
-            "confirm Erase c:\\c\\Ж?", io, "confirm Rename c:\\d\\Ж to ZH ?", io }));
+            "confirm Erase c:\\c\\Ж?", io, "confirm Rename c:\\d\\Ж to ZH ?", io, "confirm Erase c:\\e\\Ж?" }));
     EXPECT_EQ(rows.names(), (test::Events { "Ж1", "Ж2", "Ж3", "Ж", "Ж", "Ж", "Ж", "Ж" }));
     EXPECT_TRUE(tree.isDir("b/Ж") && tree.exists("data/Ж2/in") && tree.exists("data/Ж3") && tree.exists("link"));
     EXPECT_EQ(tree.read("d/Ж") + tree.read("d/ZH") + outside.read("Ж"), "dcameoutside");
+    EXPECT_FALSE(tree.exists("e/Ж"));
 }
 
 } // namespace

@@ -40,6 +40,7 @@ const test::TreeEntry commonTree[] = { { "top.txt", Kind::File, 2048, Written, O
     { "b/fb.doc", Kind::File, 0, Old, Old }, { "notes.txt", Kind::Dir, 0, Old, Old },
     { "Ж/файл.txt", Kind::File, 0, Old, Old }, { "skip/s.txt", Kind::File, 0, Old, Old },
     { "skipped/t.txt", Kind::File, 0, Old, Old }, { ".hidden/h.txt" }, { ".dot.txt" },
+    { "café", Kind::File, 0, Old, Old }, { "Ωμέγα", Kind::File, 0, Old, Old }, { "中文", Kind::File, 0, Old, Old },
     { "a/a1/in", Kind::Dir, 0, Old, Old }, { "a/a1", Kind::Dir, 0, Old, Old }, { "a", Kind::Dir, 0, Old, Old } };
 
 // What only Linux can hold: links (never rows, never entered), a name with "\" (no program
@@ -50,8 +51,8 @@ const test::TreeEntry posixTree[] = { { "lnk.txt", Kind::Link, 0, 0, 0, "a" },
     { "big.bin", Kind::File, (5ULL << 30) + 1 }, { "rob", Kind::Dir } };
 
 const Keys allRows = { "c:\\|top.txt", "c:\\|new.txt", "c:\\|a", "c:\\|b", "c:\\|notes.txt", "c:\\|Ж", "c:\\|skip",
-    "c:\\|skipped", "c:\\a|fa.TXT", "c:\\a|a1", "c:\\a\\a1|deep.txt", "c:\\a\\a1|in", "c:\\a\\a1\\in|x.txt",
-    "c:\\b|fb.doc", "c:\\Ж|файл.txt", "c:\\skip|s.txt", "c:\\skipped|t.txt" };
+    "c:\\|skipped", "c:\\|café", "c:\\|Ωμέγα", "c:\\|中文", "c:\\a|fa.TXT", "c:\\a|a1", "c:\\a\\a1|deep.txt",
+    "c:\\a\\a1|in", "c:\\a\\a1\\in|x.txt", "c:\\b|fb.doc", "c:\\Ж|файл.txt", "c:\\skip|s.txt", "c:\\skipped|t.txt" };
 const Keys allFolders
     = { "c:\\", "c:\\a", "c:\\b", "c:\\notes.txt", "c:\\Ж", "c:\\skip", "c:\\skipped", "c:\\a\\a1", "c:\\a\\a1\\in" };
 
@@ -103,8 +104,8 @@ const Case cases[] = {
     { "write time after the threshold", "c:", "*.txt", { "c:\\|top.txt" }, allFolders, {}, false, 1, -1 },
     { "write time equal to the second", "c:", "*.txt", {}, allFolders, {}, false, 1, 0 },
     { "access time", "c:", "*.txt", { "c:\\|new.txt" }, allFolders, {}, false, 2, -1 },
-    { "Rus names: rows only, every folder walked", "c:", "*.*", { "c:\\|Ж", "c:\\Ж|файл.txt" }, allFolders, {}, false,
-        -2, 0, true },
+    { "Rus names: Cyrillic names only, not accented Latin, Greek or CJK", "c:", "*.*", { "c:\\|Ж", "c:\\Ж|файл.txt" },
+        allFolders, {}, false, -2, 0, true },
     { "sizes and dir cells", "c:", "t*", { "c:\\|top.txt|2048 bytes| ", "c:\\skipped|t.txt|0 bytes| " }, allFolders, {},
         false, -2, 0, false, SizeUnit::Bytes },
     { "sizes over 4 GiB; a read-only folder reads no DIR", "c:", "*b*",
