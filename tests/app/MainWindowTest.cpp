@@ -47,11 +47,6 @@ QStringList shown(TForm1& w, int columns = 2)
     return list;
 }
 
-QStringList names(TForm1& w)
-{
-    return shown(w);
-}
-
 // Acts on the next modal window as soon as it is up: `act` gets it on every tick of a timer,
 // which keeps firing inside modal loops, until it returns true.
 void whenModal(std::function<bool(QWidget*)> act)
@@ -183,12 +178,12 @@ private slots:
         QCOMPARE(w->results().rowCount(), 2);
 
         test::MessageBoxDriver boxes;
-        w->ListView1->selectRow(names(*w).indexOf(QString::fromUtf8("c:\\|Ёж.txt")));
+        w->ListView1->selectRow(shown(*w).indexOf(QString::fromUtf8("c:\\|Ёж.txt")));
         boxes.answer(QMessageBox::Yes);
         w->DeleteFile1Click();
         QCOMPARE(boxes.seen.at(0), QString::fromUtf8("Erase c:\\\\Ёж.txt?"));
         QVERIFY(!m_tree->exists("Ёж.txt"));
-        QCOMPARE(names(*w), QStringList { QString::fromUtf8("c:\\|Жук.txt") });
+        QCOMPARE(shown(*w), QStringList { QString::fromUtf8("c:\\|Жук.txt") });
         // The rename asks, then fails on the existing target and replaces nothing.
         w->ListView1->selectRow(0);
         boxes.answer(QMessageBox::Yes);
@@ -240,7 +235,7 @@ private slots:
             QVERIFY(w->waitForSearchEnd(20000));
             QCoreApplication::processEvents();
             QCOMPARE(w->statusText(stop ? 0 : 1), stop ? QString::number(part) : QStringLiteral("Finished"));
-            QCOMPARE(names(*w), stop ? expected.keys.mid(0, part) : expected.keys);
+            QCOMPARE(shown(*w), stop ? expected.keys.mid(0, part) : expected.keys);
             QVERIFY(w->PopupMenu1->actions().first()->isEnabled());
         }
 
@@ -333,7 +328,6 @@ private slots:
             const QString cells = QString::fromStdString(
                 folder + "|" + row.name + "|" + std::string(row.timeText()) + "|" + row.size + "| ");
             QCOMPARE(shown(*w, ResultColumnCount).value(r), cells);
-            QVERIFY(row.size.ends_with("Bytes") && row.timeText()[2] == '.');
             const QByteArray url = root + "/" + files.at(row.name);
             const QString text = QString::fromStdString(m_tree->path(row.name));
             w->ListView1->selectRow(r);
@@ -413,11 +407,10 @@ private slots:
         QCOMPARE(w->ComboBox1->currentText(), QStringLiteral("c:;"));
         pick("C:\\" + bad, "okButton", &TForm1::SpeedButton1Click);
         QCOMPARE(titles, QStringList(2, QStringLiteral("Select folder")));
-        QCOMPARE(placed[0].size(), QSize(250, 250));
         QVERIFY((placed[0].center() - w->screen()->availableGeometry().center()).manhattanLength() <= 2);
-        QCOMPARE(placed[1], QRect(0, 0, 250, 200));
-        QCOMPARE(placed[2].size(), QSize(300, 280));
-        QCOMPARE(placed[3], QRect(0, 0, 300, 230));
+        QCOMPARE(placed,
+            (QList<QRect> { { placed[0].topLeft(), QSize(250, 250) }, { 0, 0, 250, 200 },
+                { placed[2].topLeft(), QSize(300, 280) }, { 0, 0, 300, 230 } }));
         QTest::mouseClick(w->BitBtn2, Qt::LeftButton);
         QTRY_COMPARE_WITH_TIMEOUT(w->BitBtn2->text(), QStringLiteral("Search"), 20000);
         QCOMPARE(w->results().row(0).fullPath(), "C:\\" + bad + "\\inside.txt");

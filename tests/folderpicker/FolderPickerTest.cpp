@@ -4,7 +4,6 @@
 #include "support/MessageBoxDriver.h"
 #include "support/TempTree.h"
 #include "support/TestDrives.h"
-#include "support/TestFsMount.h"
 
 #include <QtTest>
 #include <QtWidgets>
@@ -130,31 +129,6 @@ private slots:
         tree.setCurrentItem(driveNode(tree, 'D'));
         QTest::keyClick(&tree, Qt::Key_Down);
         QCOMPARE(boxes.seen.size(), std::size_t(2));
-    }
-
-    // A drive whose root never lists (a network share whose server is gone) warns, once its
-    // probe has had 2 s, as a drive without a medium does, and lists nothing. Were the tree
-    // to wait on it, CTest's timeout would fail the test.
-    void aDriveThatDoesNotAnswer()
-    {
-        if (const std::string why = TestFsMount::unavailableReason(); !why.empty())
-            QSKIP(why.c_str());
-        TempTree n;
-        n.makeDir("source/inner");
-        const TestFsMount mount(n.path("source"), n.path("mount"), { "--hang", "." });
-        QVERIFY(mount.mounted());
-        mapAlso({ { 'N', n.path("mount") } });
-        TbsSkinDirTreeView tree;
-        tree.resize(600, 300);
-        tree.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&tree));
-        MessageBoxDriver boxes;
-        tree.OpenPath("C:\\apple");
-        QTest::mouseClick(tree.viewport(), Qt::LeftButton, {}, onText(tree, driveNode(tree, 'N')));
-        QCOMPARE(boxes.seen, std::vector<QString> { TbsSkinDirTreeView::NotReadyText });
-        QCOMPARE(tree.GetSelectedPath(), std::string("C:\\apple"));
-        driveNode(tree, 'N')->setExpanded(true);
-        QVERIFY(!expandable(driveNode(tree, 'N')));
     }
 
     // OpenPath selects an existing folder, its exact name first, by its bytes; anything else

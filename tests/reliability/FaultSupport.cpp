@@ -60,13 +60,4 @@ void removeTree(const std::string& hostFolder)
     }
 }
 
-std::vector<std::string> hostNames(const std::string& hostFolder)
-{
-    std::vector<std::string> names;
-    std::error_code ec;
-    for (const auto& entry : std::filesystem::directory_iterator(hostFolder, ec))
-        names.push_back(entry.path().filename().string());
-    return names;
-}
-
 } // namespace nuvero::test

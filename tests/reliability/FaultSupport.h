@@ -31,7 +31,4 @@ private:
 // descriptor per level).
 void removeTree(const std::string& hostFolder);
 
-// Entries of a host folder (names only, "." and ".." left out), in no particular order.
-std::vector<std::string> hostNames(const std::string& hostFolder);
-
 } // namespace nuvero::test

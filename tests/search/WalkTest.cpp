@@ -1,8 +1,9 @@
 // The walk over one small real tree, case by case, on whichever system runs the tests
 // (Linux with drive C: mapped onto the tree, Windows or Wine with the tree's own drive:
-// "c:" in the cases stands for it). Every case runs with the walk reading alone and with
-// folders read ahead on other threads; both must give the same rows in the same order. A
-// recorder between walk and lister shows that excluded folders are never queued nor listed.
+// "c:" in the cases stands for it). Every case runs with the walk reading alone, with
+// folders read ahead on other threads and with many readers finishing in any order; all
+// must give the same rows in the same order. A recorder between walk and lister shows that
+// excluded folders are never queued nor listed.
 
 #include "RecordingSink.h"
 
@@ -304,13 +305,16 @@ TEST(WalkTest, EachCaseGivesItsRowsAndFoldersWithEitherLister)
             EXPECT_LE(depth(alone.statuses[i - 1]), depth(alone.statuses[i])) << alone.statuses[i];
         if (c.change)
             continue; // what a read-ahead took before the change may differ
-        const Outcome ahead = search(c, 2);
-        EXPECT_EQ(ahead.rows, alone.rows);
-        EXPECT_EQ(ahead.statuses, alone.statuses);
-        EXPECT_EQ(ahead.sink.finishes, std::vector<bool> { true });
-        for (const std::string& path : c.exclusions.empty() ? Keys() : minus(allFolders, c.folders)) {
-            EXPECT_EQ(std::count(alone.log.begin(), alone.log.end(), path), 0) << path;
-            EXPECT_EQ(std::count(ahead.log.begin(), ahead.log.end(), path), 0) << path;
+        for (const int readers : { 2, -6 }) { // read ahead, or many readers finishing in any order
+            SCOPED_TRACE(readers);
+            const Outcome other = search(c, readers);
+            EXPECT_EQ(other.rows, alone.rows);
+            EXPECT_EQ(other.statuses, alone.statuses);
+            EXPECT_EQ(other.sink.finishes, std::vector<bool> { true });
+            for (const std::string& path : c.exclusions.empty() ? Keys() : minus(allFolders, c.folders)) {
+                for (const Keys* seen : { &alone.log, &other.log, &other.listed }) // never queued nor opened
+                    EXPECT_EQ(std::count(seen->begin(), seen->end(), path), 0) << path;
+            }
         }
     }
 }
@@ -331,7 +335,7 @@ TEST(WalkTest, ASandboxRefusingOpenat2LosesNoRow)
 #endif
 
 // Stopped before it starts or at any row: nothing is added after the poll that sees it,
-// and the rows so far are the same with either lister.
+// and the rows so far are the same with every lister.
 TEST(WalkTest, AStopEndsTheWalkAtOnceWithEitherLister)
 {
     for (std::size_t n = 0; n <= allRows.size(); ++n) {
@@ -339,43 +343,14 @@ TEST(WalkTest, AStopEndsTheWalkAtOnceWithEitherLister)
         const auto stopAt = [n](std::size_t rows) { return rows == n; };
         const Outcome alone = search(cases[0], 0, stopAt);
         const Outcome ahead = search(cases[0], 2, stopAt);
-        for (const Outcome* run : { &alone, &ahead }) {
+        const Outcome many = search(cases[0], -6, stopAt);
+        for (const Outcome* run : { &alone, &ahead, &many }) {
             EXPECT_EQ(run->sink.finishes, std::vector<bool> { false });
             EXPECT_EQ(run->rows.size(), n);
             EXPECT_TRUE(n == 0 ? run->sink.events.empty() : run->sink.events.back().find('|') != std::string::npos);
         }
         EXPECT_EQ(ahead.rows, alone.rows);
-    }
-}
-
-// Many readers that finish in any order, foresee subfolders before the walk queues them,
-// spread a folder's details over several readers and keep only a few folders ahead: the
-// rows, their order and the statuses are the walk's alone, excluded folders are never
-// opened, and a stop at any row ends the walk as at once.
-TEST(WalkTest, ManyReadersFinishingInAnyOrderGiveTheWalksOwnRows)
-{
-    for (const Case& c : cases) {
-#ifdef _WIN32
-        if (c.posix)
-            continue;
-#endif
-        if (c.change)
-            continue;
-        SCOPED_TRACE(c.name);
-        const Outcome alone = search(c, 0);
-        const Outcome many = search(c, -6);
         EXPECT_EQ(many.rows, alone.rows);
-        EXPECT_EQ(many.statuses, alone.statuses);
-        EXPECT_EQ(many.sink.finishes, std::vector<bool> { true });
-        for (const std::string& path : c.exclusions.empty() ? Keys() : minus(allFolders, c.folders))
-            EXPECT_EQ(std::count(many.listed.begin(), many.listed.end(), path), 0) << path;
-    }
-    const Keys all = search(cases[0], 0).rows;
-    for (std::size_t n : { 0, 1, 9, 16 }) {
-        SCOPED_TRACE(n);
-        const Outcome stopped = search(cases[0], -6, [n](std::size_t rows) { return rows == n; });
-        EXPECT_EQ(stopped.sink.finishes, std::vector<bool> { false });
-        EXPECT_EQ(stopped.rows, Keys(all.begin(), all.begin() + static_cast<std::ptrdiff_t>(n)));
     }
 }
 
