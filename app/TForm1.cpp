@@ -3,6 +3,9 @@
 #include "app/DesktopActions.h"
 #include "app/MessageBoxes.h"
 #include "app/SaveDialog.h"
+#ifdef Q_OS_WIN
+#include "app/WineFonts.h"
+#endif
 #include "app/WindowCommandUi.h"
 #include "export/ListFileWriter.h"
 #include "folderpicker/TbsSkinSelectDirectoryDialog.h"
@@ -137,6 +140,9 @@ TForm1::TForm1(QWidget* parent)
     QFont font = QApplication::font();
 #ifdef Q_OS_WIN
     font.setFamily(QStringLiteral("MS Sans Serif"));
+    // Wine may have neither that family nor the desktop's (see WineFonts.h); the window and
+    // the boxes and dialogs that take the desktop's font then get the one Wine draws with.
+    substituteMissingFamiliesUnderWine({ font.family(), QApplication::font().family() });
 #endif
     font.setPointSize(8);
     setFont(font);

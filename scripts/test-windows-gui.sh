@@ -16,8 +16,9 @@
 # (30.12.1899 00:00:00): every file counts, and the automatic file is
 # "d:\fls100 00 00_30 12 1899".
 #
-# Wine needs fonts-wine: without its Tahoma and "MS Sans Serif" Qt takes a font whose
-# Windows height is far above its line height, and the edit boxes draw no text.
+# fonts-wine comes in as with "apt install wine" (it is recommended), though Debian's Wine
+# does not find its Tahoma and "MS Sans Serif": the prefix lacks them as a Debian user's
+# does, and the edit box check sees that the program copes (app/WineFonts.h).
 #
 # NUVERO_SCREENSHOT=file.png keeps a picture of the window after the search.
 set -euo pipefail
