@@ -246,7 +246,7 @@ void Folder::readDetails(std::span<DirEntry> entries) const
     // Only the many-reader walk of network drives comes here. The lookup of the name has
     // just fetched its attributes from the server; without AT_STATX_DONT_SYNC a FUSE or
     // network file system that keeps no attributes asks the server for them a second
-    // time, a round trip more for every entry (1 ms a request: 1.75 s against 1.10 s for
+    // time, a round trip more for every entry (1 ms a request: 1.75 s against 1.12 s for
     // the benchmark tree, docs/benchmarks.md).
     for (DirEntry& e : entries) {
         struct statx sx;
