@@ -5,25 +5,17 @@
 #include "search/SearchCriteria.h"
 #include "search/WalkRules.h"
 
+#include <cctype>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
 namespace {
 
-void check(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
+using nuvero::fuzz::check;
 
-char foldAscii(char c)
-{
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-// The rule written out plainly: an item excludes a path when, with only A-Z folded, it
-// is the path cut to the item's length in characters.
+// The rule written out plainly: an item excludes a path when, with only A-Z folded (the C
+// locale's tolower), it is the path cut to the item's length in characters.
 bool excludes(std::string_view item, std::string_view path)
 {
     std::size_t cut = 0;
@@ -36,7 +28,7 @@ bool excludes(std::string_view item, std::string_view path)
     if (chars < itemChars || cut != item.size())
         return false;
     for (std::size_t i = 0; i < cut; ++i) {
-        if (foldAscii(item[i]) != foldAscii(path[i]))
+        if (std::tolower(static_cast<unsigned char>(item[i])) != std::tolower(static_cast<unsigned char>(path[i])))
             return false;
     }
     return true;

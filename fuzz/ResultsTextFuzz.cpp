@@ -16,11 +16,7 @@ int sign(int v)
     return (v > 0) - (v < 0);
 }
 
-void check(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
+using nuvero::fuzz::check;
 
 } // namespace
 

@@ -20,11 +20,7 @@ namespace {
 
 std::string g_tree;
 
-void check(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
+using nuvero::fuzz::check;
 
 void removeTree()
 {
@@ -80,9 +76,7 @@ public:
         ++finishCalls;
     }
 
-    int rows = 0;
-    int folders = 0;
-    int finishCalls = 0;
+    int rows = 0, folders = 0, finishCalls = 0;
 };
 
 } // namespace

@@ -7,22 +7,14 @@
 #include "platform/Platform.h"
 #include "search/RowBuilder.h"
 
+#include <cctype>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 
 namespace {
 
-void check(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
-
-bool isDigit(char c)
-{
-    return c >= '0' && c <= '9';
-}
+using nuvero::fuzz::check;
 
 // "dd.mm.yyyy  hh:nn:ss" with digits where the format has them.
 void checkRowText(std::string_view text)
@@ -30,7 +22,9 @@ void checkRowText(std::string_view text)
     check(text.size() == 20);
     for (std::size_t i = 0; i < text.size(); ++i) {
         const char expected = "dd.mm.yyyy  hh:nn:ss"[i];
-        check(expected == '.' || expected == ' ' || expected == ':' ? text[i] == expected : isDigit(text[i]));
+        check(expected == '.' || expected == ' ' || expected == ':'
+                ? text[i] == expected
+                : std::isdigit(static_cast<unsigned char>(text[i])));
     }
 }
 
@@ -77,7 +71,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto space = row.size.find(' ');
     check(space != std::string::npos && space > 0);
     for (std::size_t i = 0; i < space; ++i)
-        check(isDigit(row.size[i]));
+        check(std::isdigit(static_cast<unsigned char>(row.size[i])));
     check(row.dirText() == (entry.attributes == platform::Attr::Directory ? "DIR" : " "));
     return 0;
 }

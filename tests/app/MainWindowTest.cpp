@@ -134,12 +134,16 @@ private slots:
         m_drives->map({ { 'c', m_tree->root() } });
     }
 
-    // The window starts with the stored threshold and the roots "c:" up to the last drive;
-    // the two pickers hold one value.
-    void startsWithTheStoredThresholdAndEveryDrive()
+    // The window as it is used: it starts with the threshold stored in a settings file as
+    // Windows writes it, the roots "c:" up to the last drive, its frame and the strip's boxes
+    // following its width; "After date:" greys the date controls, and the excluded paths are
+    // edited through their menu.
+    void theWindowInUse()
     {
-        m_tree->makeDir("e");
-        m_drives->map({ { 'c', m_tree->root() }, { 'e', m_tree->path("e") } }, "[s]\na=04.12.2026 14:30:05\n");
+        for (const char* file : { "b/x.txt", "a.txt", "e/in-e.txt" })
+            m_tree->makeFile(file);
+        m_drives->map({ { 'c', m_tree->root() }, { 'e', m_tree->path("e") } },
+            "[sx]\r\na=error\r\n[s]\r\na=04.12.2026 14:30:05\r\n");
         auto w = makeWindow();
         QCOMPARE(w->ComboBox1->currentText(), QStringLiteral("c:;d:;e:;"));
         QCOMPARE(w->DateTimePicker2->dateTime(), QDateTime(QDate(2026, 12, 4), QTime(14, 30, 5), Qt::UTC));
@@ -156,6 +160,45 @@ private slots:
         }
         for (QLabel* label : w->Panel2->findChildren<QLabel*>())
             QCOMPARE(label->buddy() ? label->buddy()->accessibleName() : QString(), label->text().trimmed());
+        QCOMPARE(w->windowTitle() + QString(" %1x%2").arg(w->minimumWidth()).arg(w->minimumHeight()),
+            QStringLiteral("Nuvero v.3.0 528x200"));
+        QCOMPARE(QRect(w->pos(), w->size()), QRect(100, 100, 535, 451));
+        w->resize(700, 451);
+        QCOMPARE((QList<int> { w->ComboBox1->width(), w->SpeedButton1->x(), w->Edit2->width(), w->Panel5->width(),
+                     w->Panel6->x() }),
+            (QList<int> { 293, 301, 309, 328, 585 }));
+        QVERIFY(!w->GroupBox1->isEnabled() && !w->ComboBox3->isEnabled()); // makeWindow turned "After date:" off
+        QTest::mouseClick(w->CheckBox1, Qt::LeftButton, {}, QPoint(4, w->CheckBox1->height() / 2));
+        QVERIFY(w->GroupBox1->isEnabled() && w->ComboBox3->isEnabled());
+        w->CheckBox1->setChecked(false);
+
+        // Excluded paths through their menu: "Delete" is off without a selected row; "Add"
+        // then Esc leaves an empty row, which excludes everything until Delete takes it; a
+        // folder picked with Enter in the picker's tree excludes that folder.
+        QTest::keyClick(w->ListView2, Qt::Key_Menu);
+        QVERIFY(w->PopupMenu2->isVisible() && !w->Delete1->isEnabled());
+        w->PopupMenu2->close();
+        w->Add1->trigger();
+        auto* editor = w->ListView2->viewport()->findChild<QLineEdit*>();
+        QVERIFY(editor);
+        QTest::keyClicks(editor, QStringLiteral("c:\\b"));
+        QTest::keyClick(editor, Qt::Key_Escape);
+        QCOMPARE(w->ListView2->topLevelItem(0)->text(0), QString());
+        w->Clearlist1Click();
+        searchAndWait(*w, QStringLiteral("c:"));
+        QCOMPARE(shown(*w), QStringList());
+        w->ListView2->setCurrentItem(w->ListView2->topLevelItem(0));
+        QTest::keyClick(w->ListView2, Qt::Key_Delete);
+        w->folderPicker().Directory = "C:\\b";
+        whenModal([](QWidget* modal) {
+            QTest::keyClick(modal->findChild<QWidget*>(QStringLiteral("tree")), Qt::Key_Return);
+            return true;
+        });
+        w->AddfromDirList1->trigger();
+        QCOMPARE(w->ListView2->topLevelItem(0)->text(0), QStringLiteral("C:\\b"));
+        w->Clearlist1Click();
+        searchAndWait(*w, QStringLiteral("c:"));
+        QCOMPARE(shown(*w).size(), 2); // a.txt and b
     }
 
     // Found rows through the menu: transliteration stays off after a search started without
@@ -384,28 +427,26 @@ private slots:
         auto w = makeWindow();
         QList<QRect> placed; // each picker window as shown, then its tree inside it
         QStringList titles;
-        const auto pick
-            = [&](const std::string& path, const char* button, void (TForm1::*command)(), QSize resizeTo = {}) {
-                  w->folderPicker().Directory = path;
-                  whenModal([&placed, &titles, button, resizeTo](QWidget* modal) {
-                      auto* b = modal->findChild<QPushButton*>(QString::fromLatin1(button));
-                      if (b) {
-                          titles << modal->windowTitle();
-                          placed << modal->geometry() << modal->findChild<QWidget*>(QStringLiteral("tree"))->geometry();
-                          if (resizeTo.isValid()) // as the user drags the window's border
-                              modal->resize(resizeTo);
-                          b->click();
-                      }
-                      return b != nullptr;
-                  });
-                  ((*w).*command)();
-              };
+        // Opens the picker at a folder, then sends a key to one of its controls.
+        const auto pick = [&](const std::string& path, const char* control, Qt::Key key, void (TForm1::*command)(),
+                              QSize resizeTo = {}) {
+            w->folderPicker().Directory = path;
+            whenModal([&placed, &titles, control, key, resizeTo](QWidget* modal) {
+                titles << modal->windowTitle();
+                placed << modal->geometry() << modal->findChild<QWidget*>(QStringLiteral("tree"))->geometry();
+                if (resizeTo.isValid()) // as the user drags the window's border
+                    modal->resize(resizeTo);
+                QTest::keyClick(modal->findChild<QWidget*>(QString::fromLatin1(control)), key);
+                return true;
+            });
+            ((*w).*command)();
+        };
         // ">": Cancel changes nothing; OK replaces the roots, and the search walks that folder.
         // The picker opens centred at 250 x 250, the tree above the buttons' 50 pixels, then
         // at the size it last had.
-        pick("C:\\" + bad, "cancelButton", &TForm1::SpeedButton1Click, QSize(300, 280));
+        pick("C:\\" + bad, "cancelButton", Qt::Key_Space, &TForm1::SpeedButton1Click, QSize(300, 280));
         QCOMPARE(w->ComboBox1->currentText(), QStringLiteral("c:;"));
-        pick("C:\\" + bad, "okButton", &TForm1::SpeedButton1Click);
+        pick("C:\\" + bad, "okButton", Qt::Key_Space, &TForm1::SpeedButton1Click);
         QCOMPARE(titles, QStringList(2, QStringLiteral("Select folder")));
         QVERIFY((placed[0].center() - w->screen()->availableGeometry().center()).manhattanLength() <= 2);
         QCOMPARE(placed,
@@ -417,13 +458,13 @@ private slots:
 
         // "Rename Dir": the whole chosen path transliterated, without a question.
         test::MessageBoxDriver boxes;
-        pick("C:\\" + folder, "okButton", &TForm1::RenameDir1Click);
+        pick("C:\\" + folder, "tree", Qt::Key_Return, &TForm1::RenameDir1Click);
         QVERIFY(boxes.seen.empty());
         QVERIFY(m_tree->isDir("Papka/sub") && !m_tree->exists(folder));
         // Onto a folder that is there already, even an empty one: refused, both kept.
         m_tree->makeDir("Лес/x");
         m_tree->makeDir("Les");
-        pick("C:\\Лес", "okButton", &TForm1::RenameDir1Click);
+        pick("C:\\Лес", "okButton", Qt::Key_Space, &TForm1::RenameDir1Click);
         QCOMPARE(boxes.seen, std::vector<QString> { QStringLiteral("File I/O error.") });
         QVERIFY(m_tree->isDir("Лес/x") && m_tree->isDir("Les"));
     }

@@ -168,7 +168,7 @@ TEST(PosixPlatformTest, DriveAndMountTables)
     const auto drives = [](const std::string& ini, const char* home) {
         return DriveTable::fromSettings(IniFile::parse("[drives]\n" + ini), home);
     };
-    const DriveTable set = drives("C=/srv/\nc=/x\nd=relative\ne=\nff=/x\n1=/x\ng=/srv\nh=/home/ann\n", "/home/ann");
+    const DriveTable set = drives("C=/srv/\r\nc=/x\nd=relative\ne=\nff=/x\n1=/x\ng=/srv\nh=/home/ann\n", "/home/ann");
     EXPECT_EQ(set.mask(), 0b10000100u);
     EXPECT_EQ(*set.hostFolder('c') + *set.hostFolder('h'), "/srv/home/ann");
     const DriveTable none = drives("x=not absolute\n", "/home/ann/");

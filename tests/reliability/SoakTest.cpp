@@ -33,13 +33,6 @@
 #include <thread>
 #include <unistd.h>
 
-// Qt is not built with ThreadSanitizer: an ended QThread wakes its waiters through a
-// condition variable whose ordering the sanitizer cannot see (see SearchSessionTest).
-extern "C" const char* __tsan_default_suppressions()
-{
-    return "race:QWaitCondition::~QWaitCondition\n";
-}
-
 namespace nuvero {
 namespace {
 

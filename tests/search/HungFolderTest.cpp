@@ -18,13 +18,6 @@
 
 #include <optional>
 
-// The ended QThread's wake-up that ThreadSanitizer cannot see inside Qt (SearchSessionTest.cpp
-// says more); only that report is silenced.
-extern "C" const char* __tsan_default_suppressions()
-{
-    return "race:QWaitCondition::~QWaitCondition\n";
-}
-
 namespace nuvero {
 namespace {
 

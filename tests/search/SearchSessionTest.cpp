@@ -12,15 +12,6 @@
 #include <mutex>
 #include <stdexcept>
 
-// Qt is not built with ThreadSanitizer: a QThread that has ended wakes its waiters through
-// a condition variable, and QThread::wait() learns of the end through Qt's own futex-based
-// mutex, which the sanitizer cannot see. Destroying the ended QThread then looks like a race
-// with that wake-up. Nothing of this program is involved; only that report is silenced.
-extern "C" const char* __tsan_default_suppressions()
-{
-    return "race:QWaitCondition::~QWaitCondition\n";
-}
-
 namespace nuvero {
 namespace {
 

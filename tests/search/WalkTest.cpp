@@ -17,6 +17,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <condition_variable>
 #include <functional>
 #include <mutex>
@@ -143,6 +144,7 @@ public:
     bool list(const SharedText& path, std::vector<platform::DirEntry>& out) override
     {
         log.push_back(*path);
+        ++lists;
         const bool entered = m_inner.list(path, out);
         afterList(*path, out);
         return entered;
@@ -151,6 +153,7 @@ public:
     void clear() override { m_inner.clear(); }
 
     Keys log;
+    std::uint64_t lists = 0;
     std::function<void(const std::string&, std::vector<platform::DirEntry>&)> afterList;
 
 private:
@@ -210,6 +213,7 @@ struct Outcome {
     Keys statuses;
     Keys log; // what the Recorder logged
     Keys listed; // what the parallel lister's readers listed
+    std::array<std::uint64_t, 4> reads {}; // by the lister: all, in vain, foreseen; the walk's listings
 };
 
 // One search of a fresh tree; readers 0: the walk reads alone; below 0: that many readers
@@ -268,6 +272,10 @@ Outcome search(const Case& c, int readers, const std::function<bool(std::size_t 
     }
     run.statuses = swapped(run.sink.statuses, letter, 'c');
     run.log = swapped(recorder.log, letter, 'c');
+    const auto a = ahead.stats();
+    const auto p = parallel ? parallel->stats() : ParallelFolderLister::Stats {};
+    run.reads = parallel ? std::array { p.folders, p.discarded, p.foreseen, recorder.lists }
+                         : std::array { a.readAhead + a.readByWorker, a.discarded, a.readAhead, recorder.lists };
     parallel.reset(); // its readers are done with the shuffler
     run.listed = swapped(shuffler.listed, letter, 'c');
     return run;
@@ -311,6 +319,12 @@ TEST(WalkTest, EachCaseGivesItsRowsAndFoldersWithEitherLister)
             EXPECT_EQ(other.rows, alone.rows);
             EXPECT_EQ(other.statuses, alone.statuses);
             EXPECT_EQ(other.sink.finishes, std::vector<bool> { true });
+            // Round trips, as on a network drive: each folder the walk lists is read once and
+            // none in vain (a junction is found to be one only after its reading), and the
+            // many readers keep ahead of the walk.
+            const auto [read, inVain, foreseen, listed] = other.reads;
+            EXPECT_TRUE(c.bIsJunction || (read == listed && inVain == 0)) << read << ", " << inVain << ", " << listed;
+            EXPECT_TRUE(&c != cases || readers > 0 || foreseen > 0);
             for (const std::string& path : c.exclusions.empty() ? Keys() : minus(allFolders, c.folders)) {
                 for (const Keys* seen : { &alone.log, &other.log, &other.listed }) // never queued nor opened
                     EXPECT_EQ(std::count(seen->begin(), seen->end(), path), 0) << path;
